@@ -1,0 +1,43 @@
+# Task runner. The two user commands are `make run` and `make test`.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+PACKAGES := $(shell grep -v -E '^\s*(\#|$$)' packages.txt)
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: run test bench deps configure build format asan
+
+run: build
+	$(BUILD)/app/velomar
+
+test: build
+	cd $(BUILD) && LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DVELOMAR_BUILD_BENCH=ON -DVELOMAR_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-bench -j$(JOBS)
+	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] && [ -f "$$b" ] || continue; echo "== $$b"; LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing Debian packages:$$missing"; \
+	  $(SUDO) apt-get update && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+asan: deps
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DVELOMAR_SANITIZE=ON
+	cmake --build $(BUILD)-asan -j$(JOBS)
+	cd $(BUILD)-asan && LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,98 @@
+// Statistics, table and draw costs. The ratio counters compare two measurements taken in the
+// same iterations, so they hold whatever else the machine is doing.
+#include "Gbk.h"
+#include "InsertionHost.h"
+#include "KeywordTable.h"
+#include "LinkInserter.h"
+#include "Statistics.h"
+
+#include <QStringEncoder>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+// Mostly Chinese, with ASCII, full-width punctuation and CR LF as a pasted article has.
+QString article(qsizetype bytes)
+{
+    const QString paragraph = QStringLiteral("绿茶是中国的主要茶类之一，采用茶树的新叶或芽，未经发酵，"
+                                             "经杀青、整形、烘干等工艺而制作的饮品。Green tea 2024.\r\n");
+    QString out;
+    out.reserve(bytes / 2 + paragraph.size());
+    while (Gbk::count(out).bytes < bytes)
+        out += paragraph.repeated(1000);
+    return out;
+}
+
+double seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+void BM_TongjiVsGbkEncode(benchmark::State &state)
+{
+    const QString text = article(state.range(0) * 1024 * 1024);
+    QStringEncoder encoder("GBK");
+    double statsTime = 0, encodeTime = 0;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        const ArticleStatistics s = CountArticle(text);
+        const QString caption = StatisticsText(s);
+        auto t1 = std::chrono::steady_clock::now();
+        const QByteArray bytes = encoder.encode(text);
+        auto t2 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(caption.data());
+        benchmark::DoNotOptimize(bytes.data());
+        statsTime += seconds(t1 - t0);
+        encodeTime += seconds(t2 - t1);
+    }
+    state.counters["stats_ms"] = statsTime * 1000 / double(state.iterations());
+    state.counters["encode_ms"] = encodeTime * 1000 / double(state.iterations());
+    state.counters["ratio"] = statsTime / encodeTime; // goal <= 0.25
+}
+BENCHMARK(BM_TongjiVsGbkEncode)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+void BM_TableAppend100k(benchmark::State &state)
+{
+    for (auto _ : state) {
+        KeywordTable table;
+        for (int i = 0; i < 100'000; ++i)
+            table.append(QStringLiteral("关键字%1").arg(i), QStringLiteral("http://www.example.com/%1").arg(i));
+        benchmark::DoNotOptimize(table.count());
+    }
+}
+BENCHMARK(BM_TableAppend100k)->Unit(benchmark::kMillisecond);
+
+class BenchHost final : public InsertionHost
+{
+public:
+    BoxState optionState(Option) const override { return BoxState::Checked; }
+    QString articleText() const override { return {}; }
+    void setArticleText(const QString &) override {}
+    void copyToClipboard(const QString &) override {}
+    void showWarning(const QString &) override {}
+    void setPreviewCaption(const QString &) override {}
+};
+
+void BM_Keywords100kDraws(benchmark::State &state)
+{
+    KeywordTable table;
+    QList<KeywordTable::Record> records;
+    for (int i = 0; i < 100'000; ++i)
+        records.append({QStringLiteral("关键字%1").arg(i), QStringLiteral("http://www.example.com/%1").arg(i)});
+    table.append(records);
+    BenchHost host;
+    ClockStirredRandom random;
+    LinkInserter engine(table, host, random);
+    for (auto _ : state) {
+        for (int i = 0; i < 100'000; ++i)
+            benchmark::DoNotOptimize(engine.Keywords());
+    }
+}
+BENCHMARK(BM_Keywords100kDraws)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
