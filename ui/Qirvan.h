@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The window half of the utility layer: the file dialog and the one window call. The INI half
+// lives with the settings file in keywords/.
+namespace Qirvan {
+
+// "描述|*.txt|" pairs, each part ended by "|", in the form QFileDialog takes ("描述 (*.txt)").
+QString QtFilter(const QString &pipeFilter);
+
+// The chosen path, or empty text when the user cancels. open: a file to open, else a name to save under.
+QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open);
+
+// flag true keeps the window above the others, so a small dialog is not lost behind the main window.
+void SetWindowFlag(QWidget *window, bool flag);
+
+} // namespace Qirvan
