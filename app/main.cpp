@@ -1,0 +1,15 @@
+#include "Form1.h"
+#include "ProgramFiles.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velomar"));
+    Form1 window(ProgramFilesFolder(), Form1::checkV);
+    if (!window.Form_Load())
+        return 0; // a newer version was announced: end without showing or saving anything
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// The article editor. The editor keeps paragraphs, but the article is counted, cut and copied
+// with CR LF line breaks (two characters, two bytes): the conversion happens here and nowhere else.
+class ArticleEditor final : public QPlainTextEdit
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ArticleEditor)
+
+public:
+    explicit ArticleEditor(QWidget *parent = nullptr);
+
+    QString articleText() const;
+    // Replaces the whole text as one edit that Ctrl+Z takes back.
+    void replaceArticle(const QString &text);
+    // Text shown before the user's first edit; not an edit itself.
+    void setInitialText(const QString &text);
+
+    // The editor's own line breaks from CR LF, a lone CR or LF; and back to CR LF.
+    static QString toEditorText(const QString &article);
+    static QString toArticleText(const QString &editorText);
+
+Q_SIGNALS:
+    // Key released, with the modifiers held at that moment.
+    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    void doubleClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QWidget>
+
+#include <QList>
+
+// A label that reports clicks and double clicks as one click followed by one double click,
+// the way the preview label expects them.
+class ClickLabel final : public QLabel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ClickLabel)
+
+public:
+    explicit ClickLabel(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void clicked();
+    void doubleClicked();
+    void pointerMoved();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+    bool m_afterDoubleClick = false;
+};
+
+// An option box with three states. A click only toggles between clear and ticked (a grayed box
+// becomes ticked); the grayed state comes only from the stored settings.
+class OptionBox final : public QCheckBox
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(OptionBox)
+
+public:
+    explicit OptionBox(const QString &text, QWidget *parent = nullptr);
+    // 0 clear, 1 ticked, 2 grayed.
+    int value() const;
+    void setValue(int value);
+
+protected:
+    void nextCheckState() override;
+};
+
+// A tab page whose controls are placed relative to the tab control's top-left corner, as the
+// layout is drawn: the page itself starts below the tab bar, so every placement is shifted by
+// the page's own offset whenever that changes.
+class TabPage final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TabPage)
+
+public:
+    TabPage(QWidget *tabControl, QWidget *parent = nullptr);
+    // Left, top, width, height in twips, relative to the tab control.
+    void place(QWidget *control, int left, int top, int width, int height);
+    void relayout();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    struct Placement
+    {
+        QWidget *control;
+        QRect twips;
+    };
+    QWidget *m_tabControl;
+    QList<Placement> m_placements;
+};

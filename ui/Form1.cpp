@@ -1,0 +1,248 @@
+#include "Form1.h"
+
+#include "ArticleEditor.h"
+#include "Controls.h"
+#include "Messages.h"
+#include "Notice.h"
+#include "ProgramFiles.h"
+#include "Skin.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <cmath>
+
+namespace {
+const QString CaptionPrefix = QStringLiteral("Velomarv1.0  ");
+const QString TwordsPlaceholder = QStringLiteral("关键字");
+} // namespace
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+Form1::Form1(const QString &dataDir, VersionCheck versionCheck, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      m_dataDir(dataDir), m_versionCheck(std::move(versionCheck)), m_engine(m_table, *this, m_random)
+{
+    initResources();
+    buildControls();
+    Text1->setInitialText(UsageText());
+
+    connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
+    connect(Text1, &ArticleEditor::keyUp, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        // Ctrl alone: Shift or Alt held as well selects nothing.
+        const auto held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (key == Qt::Key_A && held == Qt::ControlModifier)
+            Text1->selectAll();
+    });
+    connect(Text1, &ArticleEditor::doubleClicked, this, [this] { Text1->replaceArticle(QString()); });
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Del, &QPushButton::clicked, this, &Form1::Del_Click);
+    connect(Label5, &ClickLabel::clicked, this, &Form1::Label5_Click);
+    connect(Label5, &ClickLabel::doubleClicked, this, &Form1::Label5_Click);
+    for (OptionBox *box : {CB, CI, Cnew})
+        connect(box, &QCheckBox::clicked, this, &Form1::Label5_Click);
+    connect(Label1, &ClickLabel::clicked, this, &Form1::Label1_Click);
+    connect(Label1, &ClickLabel::pointerMoved, this, [this] { setLabel1Colour(QColor(0xFF, 0x00, 0x00)); });
+}
+
+Form1::~Form1() = default;
+
+bool Form1::Form_Load()
+{
+    SSTab1->setGeometry(rect());
+    Pifu(QCoreApplication::applicationDirPath());
+
+    const int outerWidth = frameGeometry().width();
+    QHeaderView *header = ListView1->horizontalHeader();
+    header->resizeSection(KeywordTable::ColumnId, int(std::lround(outerWidth / 15.0)));
+    header->resizeSection(KeywordTable::ColumnKeyWord, int(std::lround(outerWidth / 5.0)));
+    header->resizeSection(KeywordTable::ColumnLink, outerWidth);
+
+    LoadSet();
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+    QFont underlined = Label1->font();
+    underlined.setUnderline(true);
+    Label1->setFont(underlined);
+    setLabel1Colour(QColor(0x00, 0x00, 0xFF));
+
+    JiaTXT(dataFile(DataFileName));
+
+    if (const QScreen *s = screen()) {
+        const QRect frame = frameGeometry();
+        // Halves go to the even neighbour, as the rounding of the window's position always has.
+        const int left = int(std::nearbyint((s->geometry().width() - frame.width()) / 2.0));
+        const int top = int(std::nearbyint((s->geometry().height() - frame.height()) / 2.0));
+        move(s->geometry().topLeft() + QPoint(left, top));
+    }
+
+    setWindowTitle(CaptionPrefix + m_engine.Tongji());
+
+    if (m_versionCheck && m_versionCheck(this))
+        return false;
+
+    m_engine.Getkey1();
+    return true;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept(); // closing is never refused
+}
+
+void Form1::Form_Unload()
+{
+    SaveTXT(dataFile(DataFileName));
+    SaveSet();
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Form_Resize: the window can be minimised and restored, but never stays maximised.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized) &&
+        windowState() != Qt::WindowNoState)
+        setWindowState(Qt::WindowNoState);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (watched == SSTab1 || watched == m_page0 || watched == m_page1 || watched == SSTab1->tabBar())
+            setLabel1Colour(QColor(0x00, 0x00, 0xFF));
+        break;
+    case QEvent::FocusIn:
+        if (watched == Twords && Twords->text() == TwordsPlaceholder)
+            Twords->clear();
+        else if (watched == Tlink && Tlink->text() == DefaultLink())
+            Tlink->clear();
+        break;
+    case QEvent::FocusOut:
+        if (watched == Twords && Twords->text().isEmpty())
+            Twords->setText(TwordsPlaceholder);
+        else if (watched == Tlink && Tlink->text().isEmpty())
+            Tlink->setText(DefaultLink());
+        break;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (watched == Tlink && (key == Qt::Key_Return || key == Qt::Key_Enter))
+            Command2_Click(); // and the key goes on to the box
+        else if (watched == ListView1 && key == Qt::Key_Delete) {
+            Del_Click();
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::setLabel1Colour(const QColor &colour)
+{
+    QPalette palette = Label1->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    Label1->setPalette(palette);
+}
+
+void Form1::Text1_Change()
+{
+    const QString stats = m_engine.Tongji();
+    Label4->setText(QString::number(m_engine.HanziCount()));
+    m_notice->Xianshi();
+    setWindowTitle(CaptionPrefix + stats);
+}
+
+void Form1::Command1_Click()
+{
+    m_engine.Generate();
+}
+
+void Form1::Command2_Click()
+{
+    m_table.append(Twords->text(), Tlink->text());
+    Label4->setText(QStringLiteral("填加成功"));
+    m_notice->Xianshi();
+    Label5_Click();
+}
+
+void Form1::Del_Click()
+{
+    const QModelIndex current = ListView1->currentIndex();
+    if (current.isValid() && ListView1->selectionModel()->isRowSelected(current.row())) {
+        m_table.remove(current.row() + 1);
+        QCoreApplication::processEvents(); // let the list repaint before the new preview
+    }
+    Label5_Click();
+}
+
+void Form1::Label5_Click()
+{
+    m_engine.Getkey1();
+}
+
+BoxState Form1::optionState(Option option) const
+{
+    const OptionBox *box = nullptr;
+    switch (option) {
+    case Option::Bold:
+        box = CB;
+        break;
+    case Option::Italic:
+        box = CI;
+        break;
+    case Option::NewWindow:
+        box = Cnew;
+        break;
+    case Option::CopyAfterGenerate:
+        box = CCopy;
+        break;
+    }
+    return BoxState(box->value());
+}
+
+QString Form1::articleText() const
+{
+    return Text1->articleText();
+}
+
+void Form1::setArticleText(const QString &text)
+{
+    Text1->replaceArticle(text);
+}
+
+void Form1::copyToClipboard(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void Form1::showWarning(const QString &message)
+{
+    Messages::Show(this, QMessageBox::Warning, message);
+}
+
+void Form1::setPreviewCaption(const QString &caption)
+{
+    Label5->setText(caption);
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "InsertionHost.h"
+#include "KeywordTable.h"
+#include "LinkInserter.h"
+#include "RandomSource.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ArticleEditor;
+class ClickLabel;
+class Notice;
+class OptionBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class TabPage;
+
+// The main window: the article editor and the generate button on the first page, the keyword
+// list with its entry boxes on the second. It owns the run-time state of the program.
+class Form1 final : public QWidget, private InsertionHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+
+public:
+    // Asked at start-up whether a newer version has been announced; true ends the program.
+    using VersionCheck = std::function<bool(QWidget *window)>;
+
+    explicit Form1(const QString &dataDir, VersionCheck versionCheck = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up before the window is shown. False when the program is to end at once.
+    bool Form_Load();
+
+    KeywordTable &table() { return m_table; }
+    LinkInserter &engine() { return m_engine; }
+    Notice &notice() { return *m_notice; }
+    QWidget *subscriptionDialog() const { return m_fmail; }
+
+    // The start-up version check against the publisher's site; shows the notice and answers
+    // true when a newer version is announced.
+    static bool checkV(QWidget *window);
+
+    static QString UsageText();
+    static QString DefaultLink();
+
+    // Handlers, named after their control and event.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Del_Click();
+    void Label1_Click();
+    void Label5_Click();
+    void Text1_Change();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void setTabOrder();
+    void Form_Unload();
+    // The stored files: the keyword list and the four options.
+    void JiaTXT(const QString &path);
+    void SaveTXT(const QString &path);
+    void LoadSet();
+    void SaveSet();
+    QString dataFile(QStringView name) const;
+    void setLabel1Colour(const QColor &colour);
+
+    // InsertionHost
+    BoxState optionState(Option option) const override;
+    QString articleText() const override;
+    void setArticleText(const QString &text) override;
+    void copyToClipboard(const QString &text) override;
+    void showWarning(const QString &message) override;
+    void setPreviewCaption(const QString &caption) override;
+
+    QString m_dataDir;
+    VersionCheck m_versionCheck;
+    KeywordTable m_table;
+    ClockStirredRandom m_random;
+    LinkInserter m_engine;
+
+    QTabWidget *SSTab1 = nullptr;
+    TabPage *m_page0 = nullptr;
+    TabPage *m_page1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    ClickLabel *Label5 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    OptionBox *Cnew = nullptr;
+    OptionBox *CB = nullptr;
+    OptionBox *CI = nullptr;
+    ArticleEditor *Text1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    OptionBox *CCopy = nullptr;
+    ClickLabel *Label1 = nullptr;
+    QTableView *ListView1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Twords = nullptr;
+    QLabel *Label3 = nullptr;
+    QLineEdit *Tlink = nullptr;
+    QPushButton *Del = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QWidget *P1 = nullptr;
+    QLabel *Label4 = nullptr;
+    Notice *m_notice = nullptr;
+    QPointer<QWidget> m_fmail;
+};
