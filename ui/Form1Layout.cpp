@@ -70,7 +70,11 @@ void Form1::buildControls()
     SSTab1 = named(new QTabWidget(this), "SSTab1");
     setTwipsGeometry(SSTab1, 0, 0, 8325, 6015);
     // A low tab bar, so that the pages start above the topmost controls' tops.
-    SSTab1->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; padding: 0 10px; }"));
+    SSTab1->setStyleSheet(QStringLiteral(
+        "QTabWidget::pane { border: 1px solid #a8a8a8; top: -1px; }"
+        "QTabBar::tab { height: 18px; padding: 0 12px; margin-right: 2px; border: 1px solid #a8a8a8;"
+        " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
+        "QTabBar::tab:selected { background: palette(window); }"));
     m_page0 = new TabPage(SSTab1);
     m_page1 = new TabPage(SSTab1);
     SSTab1->addTab(m_page0, QStringLiteral("关键字插入"));
