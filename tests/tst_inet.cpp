@@ -136,16 +136,6 @@ private Q_SLOTS:
         QCOMPARE(readAll(inet).size(), answerLength);
     }
 
-    void executeRefused()
-    {
-        Inet inet;
-        QSignalSpy states(&inet, &Inet::StateChanged);
-        QVERIFY(inet.Execute("http://" + HttpServer::refusedHost() + "/", "POST", "x", ""));
-        QVERIFY(!inet.Execute("http://" + HttpServer::refusedHost() + "/", "POST", "x", "")); // still executing
-        QTRY_VERIFY(!inet.StillExecuting());
-        QCOMPARE(states.last().at(0).toInt(), int(Inet::icError));
-    }
-
     // The code typed for a picture goes out with the cookie that came with the picture, and only
     // from the instance that fetched it.
     void cookiesPerInstance()
