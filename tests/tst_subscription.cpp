@@ -4,10 +4,12 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QPushButton>
@@ -28,6 +30,7 @@ class TestSubscription : public QObject
     HttpAnswer m_postAnswer;
     QPointer<Fmail> m_dialog;
     QStringList m_messages;
+    std::function<void(QWidget *, const QString &)> m_realMessageBox;
 
     static QByteArray png(Qt::GlobalColor colour)
     {
@@ -58,6 +61,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_tmp.isValid());
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+        m_realMessageBox = Fmail::ShowMessage;
         Fmail::ShowMessage = [this](QWidget *owner, const QString &text) {
             QCOMPARE(owner, m_dialog.data());
             m_messages << text;
@@ -297,12 +301,33 @@ private Q_SLOTS:
     void pictureRefresh()
     {
         m_pictures << png(Qt::green) << "<html>not a picture</html>";
+        QFileSystemWatcher watcher({m_tmp.path()});
+        QSignalSpy tmpChanged(&watcher, &QFileSystemWatcher::directoryChanged);
         QTest::mouseClick(control<QLabel>("Picture1"), Qt::LeftButton);
         QCOMPARE(pictureColour(), QColor(Qt::green));
+        QTRY_VERIFY(!tmpChanged.isEmpty()); // the picture went through the temporary folder (emptied in cleanup)
         QTest::mouseClick(control<QLabel>("Picture1"), Qt::LeftButton); // not an image: the last one stays
         QCOMPARE(pictureColour(), QColor(Qt::green));
         QCOMPARE(m_server->count("GET"), 3);
         QCOMPARE(m_server->requests[2].target, m_server->requests[0].target);
+    }
+
+    // The box the user sees, answered as soon as it is up.
+    void messageBox()
+    {
+        QString seen;
+        std::function<void()> answer = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return QTimer::singleShot(0, answer);
+            seen = box->windowTitle() + '|' + box->text() + '|' + QString::number(box->icon()) + '|' +
+                   QString::number(box->standardButtons());
+            box->accept();
+        };
+        QTimer::singleShot(0, answer);
+        m_realMessageBox(m_dialog, "请输入正确的邮箱地址！");
+        QCOMPARE(seen, "提示|请输入正确的邮箱地址！|" + QString::number(QMessageBox::Information) + '|' +
+                           QString::number(QMessageBox::Ok));
     }
 
     // Events run between the pieces of the answer: closing the dialog there, or its owner deleting
