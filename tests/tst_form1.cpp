@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -428,6 +429,34 @@ private Q_SLOTS:
         QCOMPARE(label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     }
 
+    void promotionLabelOpensOneDialog()
+    {
+        // A closed port: the picture fails at once and the dialog opens without one.
+        m_w->setSubscriptionService({QStringLiteral("127.0.0.1:9"), QStringLiteral("h0"), QStringLiteral("0")});
+        auto dialogs = [] {
+            int n = 0;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                n += w->inherits("Fmail") && w->isVisible();
+            return n;
+        };
+        click("Label1");
+        QTRY_COMPARE(dialogs(), 1);
+        QPointer<QWidget> first = m_w->subscriptionDialog();
+        click("Label1");
+        QCOMPARE(dialogs(), 1);
+        QCOMPARE(m_w->subscriptionDialog(), first.data());
+        QCOMPARE(first->windowTitle(), QStringLiteral("订阅后自动发送"));
+        // The main window stays usable while the dialog is open.
+        Text1()->replaceArticle(QStringLiteral("中文"));
+        QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("2"));
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        click("Label1");
+        QTRY_COMPARE(dialogs(), 1);
+        QVERIFY(m_w->subscriptionDialog() != nullptr);
+        m_w->subscriptionDialog()->close();
+    }
+
     void filesAtStartUpAndShutDown()
     {
         m_w.reset();
@@ -456,7 +485,7 @@ private Q_SLOTS:
     void newerVersionEndsWithoutSaving()
     {
         m_w.reset();
-        auto w = std::make_unique<Form1>(m_dir->path(), [](QWidget *) { return true; });
+        auto w = std::make_unique<Form1>(m_dir->path(), [](Form1 &) { return true; });
         QVERIFY(!w->Form_Load());
         w.reset();
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("Data.txt"))));

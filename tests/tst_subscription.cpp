@@ -1,6 +1,7 @@
 #include "Fmail.h"
 #include "HttpServer.h"
 #include "Inet.h"
+#include "Messages.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -30,7 +31,6 @@ class TestSubscription : public QObject
     HttpAnswer m_postAnswer;
     QPointer<Fmail> m_dialog;
     QStringList m_messages;
-    std::function<void(QWidget *, const QString &)> m_realMessageBox;
 
     static QByteArray png(Qt::GlobalColor colour)
     {
@@ -61,11 +61,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_tmp.isValid());
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
-        m_realMessageBox = Fmail::ShowMessage;
-        Fmail::ShowMessage = [this](QWidget *owner, const QString &text) {
-            QCOMPARE(owner, m_dialog.data());
+        Messages::SetHook([this](QMessageBox::Icon icon, const QString &caption, const QString &text) {
+            QCOMPARE(icon, QMessageBox::Information);
+            QCOMPARE(caption, "提示");
             m_messages << text;
-        };
+        });
     }
     void init()
     {
@@ -325,7 +325,9 @@ private Q_SLOTS:
             box->accept();
         };
         QTimer::singleShot(0, answer);
-        m_realMessageBox(m_dialog, "请输入正确的邮箱地址！");
+        Messages::SetHook({});
+        Messages::Show(m_dialog, QMessageBox::Information, "请输入正确的邮箱地址！");
+        initTestCase();
         QCOMPARE(seen, "提示|请输入正确的邮箱地址！|" + QString::number(QMessageBox::Information) + '|' +
                            QString::number(QMessageBox::Ok));
     }

@@ -1,7 +1,10 @@
 #include "Fmail.h"
 
+#include "Messages.h"
+
 #include "Inet.h"
 #include "Qirvan.h"
+#include "Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -21,18 +24,10 @@
 
 namespace {
 
-// Positions below are in twips, as the layout was drawn; 15 of them make one pixel.
-constexpr int TwipsPerPixel = 15;
+// Positions below are in twips, as the layout was drawn.
 constexpr QRect twips(int left, int top, int width, int height)
 {
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
-}
-
-// Half the free space in twips, a half twip going to the even neighbour, back in pixels.
-int centred(int screenPixels, int windowPixels)
-{
-    const double twips = std::nearbyint(double(screenPixels - windowPixels) * TwipsPerPixel / 2);
-    return int(std::lround(twips / TwipsPerPixel));
+    return Twips::toPixels(left, top, width, height);
 }
 
 bool isLeftClick(const QEvent *event)
@@ -43,18 +38,13 @@ bool isLeftClick(const QEvent *event)
 
 } // namespace
 
-std::function<void(QWidget *, const QString &)> Fmail::ShowMessage = [](QWidget *owner, const QString &text) {
-    QMessageBox box(QMessageBox::Information, u"提示"_qs, text, QMessageBox::Ok, owner);
-    box.exec();
-};
-
 Fmail::Fmail(const QIcon &icon, Subscription::Service service)
     : Picture1(new QLabel(this)), Label1(new QLabel(u"邮箱地址:@qq.com"_qs, this)),
       Text1(new QLineEdit(u"邮箱地址"_qs, this)), Text2(new QLineEdit(u"验证码"_qs, this)),
       Command1(new QPushButton(u"确定"_qs, this)), Inet1(new Inet(this)), m_service(std::move(service))
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(2235 / TwipsPerPixel, 2160 / TwipsPerPixel);
+    setFixedSize(Twips::toPixels(2235), Twips::toPixels(2160));
 
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -108,7 +98,8 @@ void Fmail::centreOnScreen()
         return;
     const QRect area = screen->geometry();
     const QSize size = frameGeometry().size();
-    move(area.x() + centred(area.width(), size.width()), area.y() + centred(area.height(), size.height()));
+    move(area.x() + Twips::centred(area.width(), size.width()),
+         area.y() + Twips::centred(area.height(), size.height()));
 }
 
 void Fmail::R()
@@ -212,7 +203,7 @@ void Fmail::Inet1_StateChanged(int state)
     if (!answer)
         return;
     const Subscription::Outcome outcome = Subscription::classify(*answer);
-    ShowMessage(this, Subscription::message(outcome));
+    Messages::Show(this, QMessageBox::Information, Subscription::message(outcome));
     if (!self || m_closing)
         return;
     if (Subscription::closesDialog(outcome))

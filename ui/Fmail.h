@@ -25,10 +25,6 @@ public:
     explicit Fmail(const QIcon &icon, Subscription::Service service = Subscription::Service::configured());
     ~Fmail() override;
 
-    // Shows text in a box captioned "提示" with the information icon and one OK, and returns when
-    // the box is closed. Tests put their own answer here.
-    static std::function<void(QWidget *owner, const QString &text)> ShowMessage;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -6,6 +6,7 @@
 #include "Notice.h"
 #include "ProgramFiles.h"
 #include "Skin.h"
+#include "Twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -86,15 +87,13 @@ bool Form1::Form_Load()
 
     if (const QScreen *s = screen()) {
         const QRect frame = frameGeometry();
-        // Halves go to the even neighbour, as the rounding of the window's position always has.
-        const int left = int(std::nearbyint((s->geometry().width() - frame.width()) / 2.0));
-        const int top = int(std::nearbyint((s->geometry().height() - frame.height()) / 2.0));
-        move(s->geometry().topLeft() + QPoint(left, top));
+        move(s->geometry().topLeft() + QPoint(Twips::centred(s->geometry().width(), frame.width()),
+                                              Twips::centred(s->geometry().height(), frame.height())));
     }
 
     setWindowTitle(CaptionPrefix + m_engine.Tongji());
 
-    if (m_versionCheck && m_versionCheck(this))
+    if (m_versionCheck && m_versionCheck(*this))
         return false;
 
     m_engine.Getkey1();

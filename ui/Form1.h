@@ -4,6 +4,7 @@
 #include "KeywordTable.h"
 #include "LinkInserter.h"
 #include "RandomSource.h"
+#include "Subscription.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +14,7 @@
 
 class ArticleEditor;
 class ClickLabel;
+class Inet;
 class Notice;
 class OptionBox;
 class QGroupBox;
@@ -32,7 +34,7 @@ class Form1 final : public QWidget, private InsertionHost
 
 public:
     // Asked at start-up whether a newer version has been announced; true ends the program.
-    using VersionCheck = std::function<bool(QWidget *window)>;
+    using VersionCheck = std::function<bool(Form1 &window)>;
 
     explicit Form1(const QString &dataDir, VersionCheck versionCheck = {}, QWidget *parent = nullptr);
     ~Form1() override;
@@ -44,10 +46,13 @@ public:
     LinkInserter &engine() { return m_engine; }
     Notice &notice() { return *m_notice; }
     QWidget *subscriptionDialog() const { return m_fmail; }
+    // The mailing-list service the subscription dialog talks to; the build's own by default.
+    void setSubscriptionService(const Subscription::Service &service) { m_subscriptionService = service; }
 
     // The start-up version check against the publisher's site; shows the notice and answers
     // true when a newer version is announced.
-    static bool checkV(QWidget *window);
+    static bool checkV(Form1 &window);
+    bool checkVersionAt(const QString &publisherHost);
 
     static QString UsageText();
     static QString DefaultLink();
@@ -118,5 +123,7 @@ private:
     QWidget *P1 = nullptr;
     QLabel *Label4 = nullptr;
     Notice *m_notice = nullptr;
+    Inet *Inet1 = nullptr;
+    Subscription::Service m_subscriptionService = Subscription::Service::configured();
     QPointer<QWidget> m_fmail;
 };

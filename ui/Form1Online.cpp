@@ -1,7 +1,36 @@
-// TEMPORARY stubs until the online pieces land.
+// The main window's ties to the publisher: the start-up version check and the subscription dialog.
+#include "Fmail.h"
 #include "Form1.h"
-bool Form1::checkV(QWidget *)
+#include "Inet.h"
+#include "Messages.h"
+#include "VelomarConfig.h"
+#include "VersionCheck.h"
+
+bool Form1::checkV(Form1 &window)
 {
-    return false;
+    return window.checkVersionAt(QLatin1String(Velomar::Config::PublisherHost));
 }
-void Form1::Label1_Click() {}
+
+bool Form1::checkVersionAt(const QString &publisherHost)
+{
+    if (!Inet1)
+        Inet1 = new Inet(this);
+    const Version::Result result = Version::checkV(*Inet1, publisherHost);
+    if (!result.newer)
+        return false;
+    Messages::Show(this, QMessageBox::Information, result.notice);
+    return true;
+}
+
+void Form1::Label1_Click()
+{
+    // One dialog at a time: a second click brings the open one to the front. A dialog that was
+    // closed while its picture was still loading is hidden and about to go; it does not count.
+    if (m_fmail && !m_fmail->isHidden()) {
+        m_fmail->raise();
+        m_fmail->activateWindow();
+        return;
+    }
+    m_fmail = new Fmail(windowIcon(), m_subscriptionService);
+    m_fmail->show();
+}
