@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Settings.h"
 #include "Twips.h"
 
 #include <QMouseEvent>
@@ -45,25 +46,15 @@ OptionBox::OptionBox(const QString &text, QWidget *parent) : QCheckBox(text, par
 
 int OptionBox::value() const
 {
-    switch (checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    case Qt::Unchecked:
-        break;
-    }
-    return 0;
+    return StateFor(checkState());
 }
 
 void OptionBox::setValue(int value)
 {
-    if (value == 2) {
+    const Qt::CheckState state = CheckStateFor(value);
+    if (state == Qt::PartiallyChecked)
         setTristate(true);
-        setCheckState(Qt::PartiallyChecked);
-    } else {
-        setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
-    }
+    setCheckState(state);
 }
 
 void OptionBox::nextCheckState()
