@@ -10,36 +10,15 @@
 class FakeHost final : public InsertionHost
 {
 public:
-    BoxState bold = BoxState::Unchecked;
-    BoxState italic = BoxState::Unchecked;
-    BoxState newWindow = BoxState::Unchecked;
-    BoxState copy = BoxState::Unchecked;
+    BoxState options[4] = {}; // indexed by Option
     QString article;
-    QStringList warnings;
-    QStringList clipboard;
+    QStringList warnings, clipboard;
     QString preview;
     int setTextCount = 0;
 
-    BoxState optionState(Option option) const override
-    {
-        switch (option) {
-        case Option::Bold:
-            return bold;
-        case Option::Italic:
-            return italic;
-        case Option::NewWindow:
-            return newWindow;
-        case Option::CopyAfterGenerate:
-            return copy;
-        }
-        return BoxState::Unchecked;
-    }
+    BoxState optionState(Option option) const override { return options[int(option)]; }
     QString articleText() const override { return article; }
-    void setArticleText(const QString &text) override
-    {
-        article = text;
-        ++setTextCount;
-    }
+    void setArticleText(const QString &text) override { article = text, ++setTextCount; }
     void copyToClipboard(const QString &text) override { clipboard << text; }
     void showWarning(const QString &message) override { warnings << message; }
     void setPreviewCaption(const QString &caption) override { preview = caption; }
@@ -50,16 +29,9 @@ class ScriptedRandom final : public RandomSource
 {
 public:
     explicit ScriptedRandom(QList<qsizetype> positions = {1}) : m_positions(std::move(positions)) {}
-    qsizetype position(qsizetype n) override
-    {
-        ++calls;
-        const qsizetype p = m_positions.at(qMin(m_next, m_positions.size() - 1));
-        ++m_next;
-        return qMin(p, n);
-    }
-    int calls = 0;
+    qsizetype position(qsizetype n) override { return qMin(m_positions.at(qMin(calls++, m_positions.size() - 1)), n); }
+    qsizetype calls = 0;
 
 private:
     QList<qsizetype> m_positions;
-    qsizetype m_next = 0;
 };
