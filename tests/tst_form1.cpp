@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 
 namespace {
 QString chinese(int n)
@@ -85,6 +86,20 @@ private Q_SLOTS:
         QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
         QVERIFY(!child("P1")->isVisible()); // the usage text is no edit
         QCOMPARE(m_w->size(), QSize(558, 408));
+    }
+
+    // Chinese must render as characters, not as the empty boxes of a missing font.
+    void chineseGlyphsExist()
+    {
+        for (QWidget *w : {child("Label4"), child("Label5"), static_cast<QWidget *>(Text1())}) {
+            QTextLayout layout("关键字插入：（全文共）", w->font());
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            for (const QGlyphRun &run : layout.glyphRuns())
+                QVERIFY2(!run.glyphIndexes().contains(0), qPrintable(run.rawFont().familyName()));
+            QVERIFY(!layout.glyphRuns().isEmpty());
+        }
     }
 
     void geometryInTwips_data()
