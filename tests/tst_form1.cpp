@@ -4,6 +4,7 @@
 #include "Insertion.h"
 #include "Messages.h"
 #include "Notice.h"
+#include "Qirvan.h"
 #include "Statistics.h"
 
 #include <QApplication>
@@ -324,6 +325,12 @@ private Q_SLOTS:
             QVERIFY2(tab->widget(page)->isAncestorOf(f) || f == tab->tabBar(), qPrintable(seen.join(',')));
         }
         QVERIFY(seen.contains(last));
+    }
+
+    void fileDialogFilter()
+    {
+        QCOMPARE(Qirvan::QtFilter("文本文件|*.txt|"), "文本文件 (*.txt)");
+        QCOMPARE(Qirvan::QtFilter("Text|*.txt;*.log|All|*.*|"), "Text (*.txt *.log);;All (*.*)");
     }
 
     void maximiseRefused()
