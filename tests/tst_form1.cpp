@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
+#include <QTimer>
 
 namespace {
 QString chinese(int n)
@@ -325,6 +326,27 @@ private Q_SLOTS:
             QVERIFY2(tab->widget(page)->isAncestorOf(f) || f == tab->tabBar(), qPrintable(seen.join(',')));
         }
         QVERIFY(seen.contains(last));
+    }
+
+    // The real box, answered as soon as it is up: one OK, the caption, CR-separated lines shown as lines.
+    void messageBox()
+    {
+        QString seen;
+        std::function<void()> answer = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return QTimer::singleShot(0, answer);
+            seen = QString("%1|%2|%3|%4")
+                       .arg(box->icon())
+                       .arg(box->windowTitle(), box->text())
+                       .arg(box->standardButtons());
+            box->accept();
+        };
+        QTimer::singleShot(0, answer);
+        Messages::SetHook({});
+        Messages::Show(m_w.get(), QMessageBox::Information, "一\r二\r\nQQ:1");
+        initTestCase();
+        QCOMPARE(seen, QString("%1|提示|一\n二\nQQ:1|%2").arg(QMessageBox::Information).arg(QMessageBox::Ok));
     }
 
     void fileDialogFilter()
