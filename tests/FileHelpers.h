@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Converted by Qt's own converter, not by the code under test.
@@ -19,6 +22,5 @@ inline QByteArray readFile(const QString &path)
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
