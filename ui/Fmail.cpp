@@ -19,16 +19,9 @@
 #include <QScreen>
 #include <QTemporaryFile>
 
-#include <cmath>
 #include <optional>
 
 namespace {
-
-// Positions below are in twips, as the layout was drawn.
-constexpr QRect twips(int left, int top, int width, int height)
-{
-    return Twips::toPixels(left, top, width, height);
-}
 
 bool isLeftClick(const QEvent *event)
 {
@@ -53,11 +46,11 @@ Fmail::Fmail(const QIcon &icon, Subscription::Service service)
     Command1->setObjectName(QStringLiteral("Command1"));
     Inet1->setObjectName(QStringLiteral("Inet1"));
 
-    Picture1->setGeometry(twips(120, 120, 2055, 735));
-    Label1->setGeometry(twips(120, 960, 1695, 255));
-    Text1->setGeometry(twips(120, 1200, 1935, 375));
-    Text2->setGeometry(twips(120, 1680, 1095, 375));
-    Command1->setGeometry(twips(1320, 1680, 735, 375));
+    Picture1->setGeometry(Twips::toPixels(120, 120, 2055, 735));
+    Label1->setGeometry(Twips::toPixels(120, 960, 1695, 255));
+    Text1->setGeometry(Twips::toPixels(120, 1200, 1935, 375));
+    Text2->setGeometry(Twips::toPixels(120, 1680, 1095, 375));
+    Command1->setGeometry(Twips::toPixels(1320, 1680, 735, 375));
 
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
