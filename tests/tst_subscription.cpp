@@ -41,7 +41,9 @@ private Q_SLOTS:
     {
         QVERIFY(m_tmp.isValid());
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
-        Messages::SetHook([this](QMessageBox::Icon, const QString &, const QString &text) { m_messages << text; });
+        Messages::SetHook([this](QMessageBox::Icon icon, const QString &, const QString &text) {
+            m_messages << (icon == QMessageBox::Information ? text : "wrong icon: " + text);
+        });
     }
     void init()
     {
