@@ -34,9 +34,4 @@ Result checkV(Inet &inet, const QString &publisherHost)
     return {true, notice(publisherHost)};
 }
 
-Result checkV(Inet &inet)
-{
-    return checkV(inet, QString::fromUtf8(Velomar::Config::PublisherHost));
-}
-
 } // namespace Version

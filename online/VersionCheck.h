@@ -27,6 +27,5 @@ struct Result
 // Fetches the document through inet (blocking, up to its time-out). A fetch that fails in any
 // way, an HTTP error status included, is no news: start-up goes on silently.
 Result checkV(Inet &inet, const QString &publisherHost);
-Result checkV(Inet &inet); // the publisher host this build was configured with
 
 } // namespace Version

@@ -159,6 +159,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::setLabel1Colour(const QColor &colour)
 {
     QPalette palette = Label1->palette();
+    if (palette.color(QPalette::WindowText) == colour)
+        return; // every pointer move over the page lands here
     palette.setColor(QPalette::WindowText, colour);
     Label1->setPalette(palette);
 }
