@@ -7,7 +7,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velomar"));
-    Form1 window(ProgramFilesFolder(), Form1::checkV);
+    Form1 window(ProgramFiles::locate(), Form1::checkV);
     if (!window.Form_Load())
         return 0; // a newer version was announced: end without showing or saving anything
     window.show();

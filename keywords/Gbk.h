@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 
 // The one place that knows code page 936 (GBK). Everything inside the program is QString;
@@ -15,12 +16,19 @@ bool available();
 // GBK has no code for becomes "?" (one byte).
 QByteArray encode(QStringView text);
 
-// Like encode(), but a character GBK has no code for is written in its four-byte GB18030 form
-// instead of "?", so that nothing is lost. For every character GBK has, the bytes are the same.
+// For the program's files: like encode(), but a character that GBK cannot hold and give back is
+// written in its GB18030 form instead of "?", so that nothing is lost: a character GBK lacks, or
+// one of the private-use characters whose GBK code GB18030 gives to a real character. Every other
+// character has the same bytes as in encode().
 QByteArray encodeLossless(QStringView text);
 
-// Whole-buffer decoding; the four-byte GB18030 forms written by encodeLossless() come back.
+// Whole-buffer decoding. It reads back everything encodeLossless() writes: the GB18030 forms, and
+// the double-byte codes that GB18030 gives to real characters (GBK alone reads private use there).
 QString decode(QByteArrayView bytes);
+
+// How much a text looks like Chinese: +1 for each of GB2312's 3,755 common hanzi, 0 for ASCII and
+// GB2312's punctuation and symbols, -1 for any other character. Tells GBK bytes from UTF-8 bytes.
+qint64 typicality(QStringView text);
 
 // Per UTF-16 unit: bytes in GBK, and whether it counts as a Chinese character (its GBK form is
 // two bytes, or one byte above 127 such as the euro sign's 0x80). A surrogate pair is one unencodable character: one
@@ -37,12 +45,15 @@ Counts count(QStringView text);
 class Decoder
 {
 public:
+    Decoder();
     QString decode(QByteArrayView piece);
     // Whatever is left of an incomplete character at the end of the stream, as U+FFFD.
     QString finish();
 
 private:
     QByteArray m_pending;
+    QStringDecoder m_gbk;
+    QStringDecoder m_gb18030;
 };
 
 } // namespace Gbk

@@ -1,34 +1,24 @@
 #include "IniFile.h"
 
-#include "StoredFile.h"
-
 #include <QFileInfo>
-#include <QList>
 
 namespace {
 
-struct Line
+// CR LF, LF and a lone CR all end a line. `at` gives the unit at an index; `line` is called with
+// each line's begin, end and next, and stops the walk by answering false.
+template <typename At, typename Line> void forEachLine(qsizetype size, At at, Line line)
 {
-    qsizetype begin; // first byte
-    qsizetype end;   // the line end's first byte, or the file's end
-    qsizetype next;  // the next line's first byte
-};
-
-// CR LF, LF and a lone CR all end a line. Neither byte occurs inside a GBK or UTF-8 character.
-QList<Line> splitLines(QByteArrayView bytes)
-{
-    QList<Line> lines;
-    for (qsizetype pos = 0; pos < bytes.size();) {
+    for (qsizetype pos = 0; pos < size;) {
         qsizetype end = pos;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+        while (end < size && at(end) != '\r' && at(end) != '\n')
             ++end;
         qsizetype next = end;
-        if (next < bytes.size())
-            next += bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
-        lines.append(Line{pos, end, next});
+        if (next < size)
+            next += at(next) == '\r' && next + 1 < size && at(next + 1) == '\n' ? 2 : 1;
+        if (!line(pos, end, next))
+            return;
         pos = next;
     }
-    return lines;
 }
 
 QStringView trimmed(QStringView s)
@@ -46,93 +36,147 @@ bool sameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Where a key is, or where it would go.
-struct Place
+} // namespace
+
+// Where a key is, or where it would go: line numbers and their places in the text.
+struct IniFile::Place
 {
     qsizetype section = -1; // the section's header line
     qsizetype last = -1;    // the section's last line that is not blank
     qsizetype key = -1;
-    QString value;
+    Span lastText, keyText;
+    QStringView value;
 };
 
-Place find(QByteArrayView bytes, const QList<Line> &lines, StoredFile::Encoding encoding, QStringView section,
-           QStringView key)
+std::optional<IniFile> IniFile::load(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return IniFile();
+    std::optional<QByteArray> bytes = StoredFile::read(path);
+    if (!bytes)
+        return std::nullopt;
+    return IniFile(std::move(*bytes));
+}
+
+// The file is decoded once; names are compared in the text, edits are made in the bytes.
+IniFile::IniFile(QByteArray bytes) : m_bytes(std::move(bytes))
+{
+    StoredFile::Text decoded = StoredFile::decode(m_bytes);
+    m_text = std::move(decoded.text);
+    m_encoding = decoded.encoding;
+    const bool utf16 = m_encoding == StoredFile::Encoding::Utf16Le || m_encoding == StoredFile::Encoding::Utf16Be;
+    m_bomSize = utf16 ? 2 : m_encoding == StoredFile::Encoding::Utf8 && m_bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
+IniFile::Place IniFile::find(QStringView section, QStringView key) const
 {
     Place place;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString decoded = StoredFile::decode(bytes.sliced(lines[i].begin, lines[i].end - lines[i].begin),
-                                                   encoding); // drops a UTF-8 mark before the first line
-        const QStringView text = trimmed(decoded);
-        if (text.startsWith(u'[')) {
-            if (place.section >= 0)
-                break; // Windows looks only in the first section of that name
-            const qsizetype close = text.indexOf(u']');
-            if (sameName(trimmed(text.sliced(1, (close < 0 ? text.size() : close) - 1)), section))
-                place.section = place.last = i;
-            continue;
-        }
-        if (place.section < 0 || text.isEmpty())
-            continue;
-        place.last = i;
-        const qsizetype equals = text.indexOf(u'=');
-        if (text.startsWith(u';') || equals < 0 || !sameName(trimmed(text.first(equals)), key))
-            continue;
-        place.key = i;
-        place.value = trimmed(text.sliced(equals + 1)).toString();
-        return place;
-    }
+    qsizetype i = -1;
+    forEachLine(
+        m_text.size(), [this](qsizetype k) { return m_text[k].unicode(); },
+        [&](qsizetype begin, qsizetype end, qsizetype next) {
+            ++i;
+            const QStringView text = trimmed(QStringView(m_text).sliced(begin, end - begin));
+            if (text.startsWith(u'[')) {
+                if (place.section >= 0)
+                    return false; // Windows looks only in the first section of that name
+                const qsizetype close = text.indexOf(u']');
+                if (sameName(trimmed(text.sliced(1, (close < 0 ? text.size() : close) - 1)), section)) {
+                    place.section = place.last = i;
+                    place.lastText = {begin, end, next};
+                }
+                return true;
+            }
+            if (place.section < 0 || text.isEmpty())
+                return true;
+            place.last = i;
+            place.lastText = {begin, end, next};
+            const qsizetype equals = text.indexOf(u'=');
+            if (text.startsWith(u';') || equals < 0 || !sameName(trimmed(text.first(equals)), key))
+                return true;
+            place.key = i;
+            place.keyText = {begin, end, next};
+            place.value = trimmed(text.sliced(equals + 1));
+            return false;
+        });
     return place;
 }
 
-} // namespace
-
-QString ReadIni(const QString &section, const QString &key, const QString &path)
+// The bytes of a line. In GBK and UTF-8 neither CR nor LF is ever part of another character, so
+// the bytes hold the same lines as the text; in UTF-16 every unit is two bytes.
+IniFile::Span IniFile::byteSpan(qsizetype line, const Span &text) const
 {
-    const std::optional<QByteArray> bytes = StoredFile::read(path);
-    if (!bytes)
-        return QString();
-    QString value = find(*bytes, splitLines(*bytes), StoredFile::detect(*bytes), section, key).value;
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return value;
+    if (m_bomSize == 2)
+        return {2 + 2 * text.begin, 2 + 2 * text.end, 2 + 2 * text.next};
+    Span span;
+    qsizetype i = -1;
+    forEachLine(
+        m_bytes.size() - m_bomSize, [this](qsizetype k) { return m_bytes[m_bomSize + k]; },
+        [&](qsizetype begin, qsizetype end, qsizetype next) {
+            span = {m_bomSize + begin, m_bomSize + end, m_bomSize + next};
+            return ++i < line;
+        });
+    return span;
 }
 
-void WriteIni(const QString &section, const QString &key, qint16 value, const QString &path)
+QString IniFile::value(QStringView section, QStringView key) const
 {
-    QByteArray bytes;
-    if (QFileInfo::exists(path)) {
-        std::optional<QByteArray> old = StoredFile::read(path);
-        if (!old)
-            return; // never replace a file we could not read
-        bytes = std::move(*old);
-    }
-    // New lines follow the file's own encoding: a file someone saved as UTF-8 stays readable.
-    const StoredFile::Encoding encoding = StoredFile::detect(bytes);
-    const QList<Line> lines = splitLines(bytes);
-    const Place place = find(bytes, lines, encoding, section, key);
-    const QByteArray number = QByteArray::number(value);
-    const QByteArray entry = StoredFile::encode(key, encoding) + '=' + number + "\r\n";
+    QStringView value = find(section, key).value;
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return value.toString();
+}
+
+void IniFile::setValue(QStringView section, QStringView key, qint16 value)
+{
+    const Place place = find(section, key);
+    auto encoded = [this](QStringView text) { return StoredFile::encode(text, m_encoding); };
+    const QString number = QString::number(value);
+    const QByteArray lineEnd = encoded(u"\r\n");
+    const QByteArray entry = encoded(key.toString() + u'=' + number) + lineEnd;
 
     QByteArray out;
     if (place.key >= 0) {
-        // Keep the key as it is spelled and spaced, and replace what follows "=" and its spaces.
-        const Line &line = lines[place.key];
-        qsizetype start = bytes.indexOf('=', line.begin) + 1;
-        while (start < line.end && (bytes[start] == ' ' || bytes[start] == '\t'))
-            ++start;
-        out = bytes.first(start) + number + bytes.sliced(line.end);
+        // Keep the key as it is spelled and spaced, and replace what follows "=" and its blanks.
+        const Span line = byteSpan(place.key, place.keyText);
+        qsizetype start = place.value.data() - m_text.constData();
+        if (m_bomSize == 2) {
+            start = 2 + 2 * start;
+        } else {
+            // "=", spaces and tabs are never part of a GBK or UTF-8 character, so the first "=" byte
+            // is the first "=" of the text.
+            start = m_bytes.indexOf('=', line.begin) + 1;
+            while (start < line.end && (m_bytes[start] == ' ' || m_bytes[start] == '\t'))
+                ++start;
+        }
+        out = m_bytes.first(start) + encoded(number) + m_bytes.sliced(line.end);
     } else if (place.section >= 0) {
-        const Line &last = lines[place.last];
-        out = bytes.first(last.next);
+        const Span last = byteSpan(place.last, place.lastText);
+        out = m_bytes.first(last.next);
         if (last.next == last.end)
-            out += "\r\n"; // the file ended without a line end
-        out += entry + bytes.sliced(last.next);
+            out += lineEnd; // the file ended without a line end
+        out += entry + m_bytes.sliced(last.next);
     } else {
-        out = bytes;
-        if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
-            out += "\r\n";
-        out += '[' + StoredFile::encode(section, encoding) + "]\r\n" + entry;
+        out = m_bytes;
+        if (!m_text.isEmpty() && !m_text.endsWith(u'\n') && !m_text.endsWith(u'\r'))
+            out += lineEnd;
+        out += encoded(u'[' + section.toString() + u']') + lineEnd + entry;
     }
-    if (out != bytes)
-        StoredFile::write(path, out);
+    *this = IniFile(std::move(out));
+}
+
+QString ReadIni(const QString &section, const QString &key, const QString &path)
+{
+    const std::optional<IniFile> file = IniFile::load(path);
+    return file ? file->value(section, key) : QString();
+}
+
+bool WriteIni(const QString &section, const QString &key, qint16 value, const QString &path)
+{
+    std::optional<IniFile> file = IniFile::load(path);
+    if (!file)
+        return false; // never replace a file we could not read
+    const QByteArray before = file->bytes();
+    file->setValue(section, key, value);
+    return (file->bytes() == before && QFileInfo::exists(path)) || StoredFile::write(path, file->bytes());
 }

@@ -2,6 +2,8 @@
 
 #include "StoredFile.h"
 
+#include <QFileInfo>
+
 #include <optional>
 
 namespace {
@@ -37,25 +39,24 @@ std::optional<QList<KeywordTable::Record>> readRecords(const QString &path)
     const std::optional<QByteArray> bytes = StoredFile::read(path);
     if (!bytes)
         return std::nullopt;
-    const QString text = StoredFile::decode(*bytes, StoredFile::detect(*bytes));
-    return ParseKeywordText(text);
+    return ParseKeywordText(StoredFile::decode(*bytes).text);
 }
 
 } // namespace
 
 QList<KeywordTable::Record> ParseKeywordText(QStringView text)
 {
-    // Lists are Windows text read the way Windows' line input reads it: CR LF or a lone CR ends a
-    // line, a lone LF is part of the text.
+    // The program writes CR LF, but lists saved on Linux and macOS end their lines with LF alone,
+    // and old Mac lists with CR alone.
     QList<KeywordTable::Record> records;
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\r', start);
-        if (end < 0)
-            end = text.size();
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
         addRecord(text.sliced(start, end - start), records);
         start = end + 1;
-        if (start < text.size() && text[start] == u'\n')
+        if (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n')
             ++start;
     }
     return records;
@@ -74,15 +75,18 @@ QByteArray KeywordFileBytes(const KeywordTable &table)
     return StoredFile::encode(text, StoredFile::Encoding::Gbk);
 }
 
-void JiaTXT(KeywordTable &table, const QString &path)
+ListRead JiaTXT(KeywordTable &table, const QString &path)
 {
-    if (const auto records = readRecords(path))
-        table.append(*records);
+    const auto records = readRecords(path);
+    if (!records)
+        return QFileInfo::exists(path) ? ListRead::Unreadable : ListRead::Missing;
+    table.append(*records);
+    return ListRead::Read;
 }
 
-void SaveTXT(const KeywordTable &table, const QString &path)
+bool SaveTXT(const KeywordTable &table, const QString &path)
 {
-    StoredFile::write(path, KeywordFileBytes(table));
+    return StoredFile::write(path, KeywordFileBytes(table));
 }
 
 void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen)

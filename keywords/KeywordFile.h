@@ -12,17 +12,20 @@
 // The keyword list file ("Data.txt", and the lists the user imports and exports): one record a
 // line, KeyWord "|" Link CR LF, in GBK, and one more CR LF after the last record.
 
-// The records of a list's text. A line ends at CR LF or at a lone CR; a lone LF stays inside the
-// line. Only U+0020 is trimmed, and only at the line's two ends; empty fields are skipped, the
-// first two others are the keyword and the link, and any further ones are ignored.
+// The records of a list's text. A line ends at CR LF, at a lone CR or at a lone LF. Only U+0020 is trimmed, and only at
+// the line's two ends; empty fields are skipped, the first two others are the keyword and the link, and any further
+// ones are ignored.
 QList<KeywordTable::Record> ParseKeywordText(QStringView text);
 // The bytes SaveTXT writes for the whole table.
 QByteArray KeywordFileBytes(const KeywordTable &table);
 
-// Appends the file's records to the table. A file that cannot be read adds nothing.
-void JiaTXT(KeywordTable &table, const QString &path);
-// Replaces the file with the whole table. A failed save leaves the old file as it was.
-void SaveTXT(const KeywordTable &table, const QString &path);
+enum class ListRead { Read, Missing, Unreadable };
+// Appends the file's records to the table. A file that cannot be read adds nothing; Unreadable
+// says that it exists all the same, so it must not be replaced by what the table holds.
+ListRead JiaTXT(KeywordTable &table, const QString &path);
+// Replaces the file with the whole table. A failed save leaves the old file as it was and
+// answers false.
+bool SaveTXT(const KeywordTable &table, const QString &path);
 
 // The import button: asks for a file and, when it can be read, replaces the table with its
 // records (IDs 1 to N). A cancelled dialog or an unreadable file leaves the table as it was.

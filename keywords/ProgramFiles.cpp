@@ -18,20 +18,42 @@ bool canCreateFileIn(const QString &dir)
 
 } // namespace
 
-QString ProgramFilesFolder(const QString &programDir)
+ProgramFiles ProgramFiles::locate(const QString &programDir)
 {
     if (canCreateFileIn(programDir))
-        return programDir;
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        return ProgramFiles(programDir);
+    const QString userData = UserDataFolder();
     if (userData.isEmpty())
-        return programDir;
-    QDir().mkpath(userData);
-    return userData;
+        return ProgramFiles(programDir);
+    ProgramFiles files(userData);
+    files.m_programDir = programDir;
+    return files;
 }
 
-QString ProgramFilesFolder()
+ProgramFiles ProgramFiles::locate()
 {
-    return ProgramFilesFolder(QCoreApplication::applicationDirPath());
+    return locate(QCoreApplication::applicationDirPath());
+}
+
+QString ProgramFiles::path(QStringView name) const
+{
+    return ProgramFilePath(m_folder, name);
+}
+
+QString ProgramFiles::readPath(QStringView name) const
+{
+    const QString own = path(name);
+    if (m_programDir.isEmpty() || QFileInfo::exists(own))
+        return own;
+    return ProgramFilePath(m_programDir, name);
+}
+
+QString UserDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
+    return folder;
 }
 
 QString ProgramFilePath(const QString &folder, QStringView fileName)
@@ -39,4 +61,25 @@ QString ProgramFilePath(const QString &folder, QStringView fileName)
     QString path = folder;
     path.append(u'/').append(fileName);
     return path;
+}
+
+SavedFile SaveProgramFile(const ProgramFiles &files, QStringView name,
+                          const std::function<bool(const QString &)> &write)
+{
+    SavedFile saved;
+    const QString own = files.path(name);
+    if (write(own)) {
+        saved.path = own;
+        return saved;
+    }
+    saved.failed.append(own);
+    const QString userData = UserDataFolder();
+    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, name);
+    if (fallback.isEmpty() || QFileInfo(fallback).absoluteFilePath() == QFileInfo(own).absoluteFilePath())
+        return saved;
+    if (write(fallback))
+        saved.path = fallback;
+    else
+        saved.failed.append(fallback);
+    return saved;
 }

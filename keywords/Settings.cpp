@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 
+#include <QFileInfo>
 #include <QStringView>
 
 #include <algorithm>
@@ -66,20 +67,28 @@ std::optional<qint16> ParseIniNumber(const QString &text)
 
 void LoadSet(OptionBoxes &boxes, const QString &iniPath)
 {
+    const std::optional<IniFile> file = IniFile::load(iniPath); // read and decoded once for all four
+    if (!file)
+        return;
     for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
         const auto box = OptionBoxes::Box(b);
-        const std::optional<qint16> value = ParseIniNumber(ReadIni(SettingSection(), SettingKey(box), iniPath));
+        const std::optional<qint16> value = ParseIniNumber(file->value(SettingSection(), SettingKey(box)));
         if (value && *value >= 0 && *value <= 2)
             boxes.setState(box, *value);
     }
 }
 
-void SaveSet(const OptionBoxes &boxes, const QString &iniPath)
+bool SaveSet(const OptionBoxes &boxes, const QString &iniPath)
 {
+    std::optional<IniFile> file = IniFile::load(iniPath);
+    if (!file)
+        return false; // never replace a file we could not read
+    const QByteArray before = file->bytes();
     for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
         const auto box = OptionBoxes::Box(b);
-        WriteIni(SettingSection(), SettingKey(box), qint16(boxes.state(box)), iniPath);
+        file->setValue(SettingSection(), SettingKey(box), qint16(boxes.state(box)));
     }
+    return (file->bytes() == before && QFileInfo::exists(iniPath)) || StoredFile::write(iniPath, file->bytes());
 }
 
 Qt::CheckState CheckStateFor(int state)

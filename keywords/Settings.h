@@ -33,8 +33,9 @@ std::optional<qint16> ParseIniNumber(const QString &text);
 // Reads the four keys into their boxes. A value other than 0, 1 or 2 (or none) leaves its box as
 // it was; each key is read whatever happened to the one before.
 void LoadSet(OptionBoxes &boxes, const QString &iniPath);
-// Writes the four boxes' states, CB first, CCopy last. Failures are silent.
-void SaveSet(const OptionBoxes &boxes, const QString &iniPath);
+// Writes the four boxes' states, CB first, CCopy last, in one replacement of the file. False when
+// they could not be stored; a file that exists but cannot be read is never replaced.
+bool SaveSet(const OptionBoxes &boxes, const QString &iniPath);
 
 // Stored state 1 (ticked) is Qt::Checked (2) and stored 2 (grayed) is Qt::PartiallyChecked (1).
 Qt::CheckState CheckStateFor(int state);

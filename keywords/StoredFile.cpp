@@ -5,34 +5,55 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 
 namespace StoredFile {
 namespace {
 constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF", 3);
-}
+constexpr QByteArrayView Utf16LeBom("\xFF\xFE", 2);
+constexpr QByteArrayView Utf16BeBom("\xFE\xFF", 2);
 
-Encoding detect(QByteArrayView bytes)
+QString decodeUtf16(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+} // namespace
+
+Text decode(QByteArrayView bytes)
 {
     if (bytes.startsWith(Utf8Bom))
-        return Encoding::Utf8;
+        return {QString::fromUtf8(bytes.sliced(Utf8Bom.size())), Encoding::Utf8};
+    if (bytes.startsWith(Utf16LeBom))
+        return {decodeUtf16(bytes.sliced(2), QStringConverter::Utf16LE), Encoding::Utf16Le};
+    if (bytes.startsWith(Utf16BeBom))
+        return {decodeUtf16(bytes.sliced(2), QStringConverter::Utf16BE), Encoding::Utf16Be};
+
+    QString gbk = Gbk::decode(bytes);
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return quint8(b) < 0x80; });
-    return !ascii && bytes.isValidUtf8() ? Encoding::Utf8 : Encoding::Gbk;
-}
-
-QString decode(QByteArrayView bytes, Encoding encoding)
-{
-    if (encoding == Encoding::Gbk)
-        return Gbk::decode(bytes);
-    if (bytes.startsWith(Utf8Bom))
-        bytes = bytes.sliced(Utf8Bom.size());
-    return QString::fromUtf8(bytes);
+    if (ascii || !bytes.isValidUtf8())
+        return {std::move(gbk), Encoding::Gbk};
+    QString utf8 = QString::fromUtf8(bytes);
+    if (Gbk::typicality(utf8) > Gbk::typicality(gbk))
+        return {std::move(utf8), Encoding::Utf8};
+    return {std::move(gbk), Encoding::Gbk};
 }
 
 QByteArray encode(QStringView text, Encoding encoding)
 {
-    return encoding == Encoding::Gbk ? Gbk::encodeLossless(text) : text.toUtf8();
+    switch (encoding) {
+    case Encoding::Gbk:
+        return Gbk::encodeLossless(text);
+    case Encoding::Utf8:
+        return text.toUtf8();
+    case Encoding::Utf16Le:
+        return QStringEncoder(QStringConverter::Utf16LE).encode(text);
+    case Encoding::Utf16Be:
+        return QStringEncoder(QStringConverter::Utf16BE).encode(text);
+    }
+    return QByteArray();
 }
 
 std::optional<QByteArray> read(const QString &path)

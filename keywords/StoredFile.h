@@ -6,18 +6,29 @@
 
 #include <optional>
 
-// Bytes in and out of the program's own text files. They are GBK, but a list saved by a modern
-// editor is often UTF-8, so the reader recognises that; the writers always write GBK.
+// Bytes in and out of the program's own text files. The program writes GBK; it reads whatever a
+// user's editor may have saved a list as.
 namespace StoredFile {
 
-enum class Encoding { Gbk, Utf8 };
+enum class Encoding { Gbk, Utf8, Utf16Le, Utf16Be };
 
-// UTF-8 when the bytes start with its byte-order mark, or are valid UTF-8 and hold something
-// beyond ASCII (real GBK text almost never is); GBK otherwise, pure ASCII included.
-Encoding detect(QByteArrayView bytes);
-// A UTF-8 byte-order mark at the start is dropped; bytes that do not decode become U+FFFD.
-QString decode(QByteArrayView bytes, Encoding encoding);
-// GBK where GBK can, so nothing a user typed is lost (see Gbk::encodeLossless).
+struct Text
+{
+    QString text;
+    Encoding encoding = Encoding::Gbk;
+};
+
+// Decides the encoding once for the whole file and decodes it; a byte-order mark is dropped.
+// - A UTF-8 or UTF-16 byte-order mark says what the file is.
+// - Otherwise the bytes are GBK, unless they are also valid UTF-8 and the UTF-8 reading looks more
+//   like Chinese text (Gbk::typicality). About a fifth of the common hanzi have GBK codes that are
+//   valid UTF-8 (山 C9BD, 水 CBAE ...), but their UTF-8 reading is Latin, Greek or IPA letters,
+//   which score nothing; real UTF-8 Chinese read as GBK turns into rare hanzi, which score below it.
+//   On a tie the file is GBK, the program's own form.
+// Bytes that do not decode become U+FFFD.
+Text decode(QByteArrayView bytes);
+// GBK where GBK can, so nothing a user typed is lost (see Gbk::encodeLossless). UTF-16 without a
+// byte-order mark: callers write one where a file needs it.
 QByteArray encode(QStringView text, Encoding encoding);
 
 // The whole content of a regular file, or nothing when it cannot be opened or read. Folders,

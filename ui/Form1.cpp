@@ -32,10 +32,10 @@ static void initResources()
     Q_INIT_RESOURCE(resources);
 }
 
-Form1::Form1(const QString &dataDir, VersionCheck versionCheck, QWidget *parent)
+Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_dataDir(dataDir), m_versionCheck(std::move(versionCheck)), m_engine(m_table, *this, m_random)
+      m_files(files), m_versionCheck(std::move(versionCheck)), m_engine(m_table, *this, m_random)
 {
     initResources();
     buildControls();
@@ -83,7 +83,7 @@ bool Form1::Form_Load()
     Label1->setFont(underlined);
     setLabel1Colour(QColor(0x00, 0x00, 0xFF));
 
-    JiaTXT(dataFile(DataFileName));
+    JiaTXT(m_files.readPath(DataFileName));
 
     if (const QScreen *s = screen()) {
         const QRect frame = frameGeometry();
@@ -108,7 +108,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_Unload()
 {
-    SaveTXT(dataFile(DataFileName));
+    SaveTXT(m_files.path(DataFileName));
     SaveSet();
 }
 

@@ -3,6 +3,7 @@
 #include "InsertionHost.h"
 #include "KeywordTable.h"
 #include "LinkInserter.h"
+#include "ProgramFiles.h"
 #include "RandomSource.h"
 #include "Subscription.h"
 
@@ -36,7 +37,7 @@ public:
     // Asked at start-up whether a newer version has been announced; true ends the program.
     using VersionCheck = std::function<bool(Form1 &window)>;
 
-    explicit Form1(const QString &dataDir, VersionCheck versionCheck = {}, QWidget *parent = nullptr);
+    explicit Form1(const ProgramFiles &files, VersionCheck versionCheck = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Start-up before the window is shown. False when the program is to end at once.
@@ -81,7 +82,6 @@ private:
     void SaveTXT(const QString &path);
     void LoadSet();
     void SaveSet();
-    QString dataFile(QStringView name) const;
     void setLabel1Colour(const QColor &colour);
 
     // InsertionHost
@@ -92,7 +92,8 @@ private:
     void showWarning(const QString &message) override;
     void setPreviewCaption(const QString &caption) override;
 
-    QString m_dataDir;
+    ProgramFiles m_files;
+    QString m_unreadableList; // the list file that existed at start-up but could not be read
     VersionCheck m_versionCheck;
     KeywordTable m_table;
     ClockStirredRandom m_random;

@@ -2,9 +2,12 @@
 #include "Controls.h"
 #include "Form1.h"
 #include "KeywordFile.h"
+#include "Messages.h"
 #include "ProgramFiles.h"
 #include "Qirvan.h"
 #include "Settings.h"
+
+#include <QDir>
 
 #include <array>
 
@@ -37,31 +40,43 @@ private:
 };
 } // namespace
 
-QString Form1::dataFile(QStringView name) const
-{
-    return ProgramFilePath(m_dataDir, name);
-}
-
 void Form1::JiaTXT(const QString &path)
 {
-    ::JiaTXT(m_table, path);
+    if (::JiaTXT(m_table, path) == ListRead::Unreadable)
+        m_unreadableList = path;
 }
 
+// A list that could not be read is never replaced. When the list cannot be written where it
+// belongs, it goes to the per-user data folder, and the user is told where: the window closes all
+// the same, and nothing of the session is lost without a word.
 void Form1::SaveTXT(const QString &path)
 {
-    ::SaveTXT(m_table, path);
+    if (path == m_unreadableList && m_table.count() == 0)
+        return; // nothing of this session to keep: leave the file as it is
+    const SavedFile saved = SaveProgramFile(
+        m_files, DataFileName, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p); });
+    if (saved.failed.isEmpty())
+        return;
+    QStringList failed;
+    for (const QString &place : saved.failed)
+        failed.append(QDir::toNativeSeparators(place));
+    Messages::Show(this, QMessageBox::Information,
+                   saved.path.isEmpty()
+                       ? QStringLiteral("关键字列表无法保存，以下位置都无法写入：\r\n%1").arg(failed.join(u"\r\n"))
+                       : QStringLiteral("关键字列表无法保存到：\r\n%1\r\n已改为保存到：\r\n%2")
+                             .arg(failed.join(u"\r\n"), QDir::toNativeSeparators(saved.path)));
 }
 
 void Form1::LoadSet()
 {
     WindowOptionBoxes boxes({CB, CI, Cnew, CCopy}, [this] { Label5_Click(); });
-    ::LoadSet(boxes, dataFile(SettingFileName));
+    ::LoadSet(boxes, m_files.readPath(SettingFileName));
 }
 
 void Form1::SaveSet()
 {
     WindowOptionBoxes boxes({CB, CI, Cnew, CCopy}, [] {});
-    ::SaveSet(boxes, dataFile(SettingFileName));
+    SaveProgramFile(m_files, SettingFileName, [&](const QString &path) { return ::SaveSet(boxes, path); });
 }
 
 void Form1::Command3_Click()

@@ -1,0 +1,475 @@
+// The program's files: the GBK layer, the keyword list, the settings, and both files at the main
+// window's start-up and shut-down, on real files.
+#include "Form1.h"
+#include "Gbk.h"
+#include "IniFile.h"
+#include "KeywordFile.h"
+#include "Messages.h"
+#include "ProgramFiles.h"
+#include "Settings.h"
+
+#include <QCheckBox>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <array>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Converted by Qt's own converter, not by the code under test.
+QByteArray gbk(const QString &text)
+{
+    return QStringEncoder("GBK").encode(text);
+}
+QByteArray utf16(const QString &text, QStringConverter::Encoding e)
+{
+    return QStringEncoder(e, QStringConverter::Flag::WriteBom).encode(text);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// A record as "keyword|link" (the reader never leaves a "|" inside a field), with its ID only when
+// that is not its position.
+QStringList records(const KeywordTable &table)
+{
+    QStringList out;
+    for (qsizetype i = 1; i <= table.count(); ++i)
+        out << table.keyWord(i) + u'|' + table.link(i) + (table.id(i) == i ? "" : " #" + QString::number(table.id(i)));
+    return out;
+}
+
+constexpr int None = 99999;
+
+class FakeBoxes final : public OptionBoxes
+{
+public:
+    std::array<int, BoxCount> states;
+    explicit FakeBoxes(std::array<int, BoxCount> s = {}) : states(s) {}
+    int state(Box box) const override { return states[box]; }
+    void setState(Box box, int state) override { states[box] = state; }
+};
+
+// The common hanzi whose GBK bytes are valid UTF-8 as well.
+const QString Lookalikes = "山水平台通知实时系统小说医院";
+
+bool root()
+{
+#ifdef Q_OS_LINUX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+class TestFiles : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir, m_home;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString userFolder() const { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(Gbk::available());
+        qputenv("HOME", m_home.path().toLocal8Bit()); // the per-user folder of whoever runs the tests
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(userFolder().startsWith(m_home.path()));
+    }
+
+    // Bytes as code page 936 writes them, and the form the files use where that differs.
+    void encode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("gbk");
+        QTest::addColumn<QByteArray>("lossless");
+        const auto row = [](const char *name, const QString &text, const char *gbk, const char *lossless) {
+            QTest::newRow(name) << text << QByteArray::fromHex(gbk) << QByteArray::fromHex(lossless);
+        };
+        row("ascii and CR LF", "ab\r\n", "61620d0a", "61620d0a");
+        row("chinese, full-width comma", "中文，", "d6d0cec4a3ac", "d6d0cec4a3ac");
+        row("euro is one byte", "€", "80", "80");
+        row("hangul", "한", "3f", "83368433");
+        row("emoji is one character", "😀", "3f", "9439fc36");
+        row("soft hyphen is not dropped", "a\u00ADb", "613f62", "618130853262");
+        row("GB18030 takes the code of the private-use twin", "ǹ\uE7C8", "3fa8bf", "a8bf8336c830");
+        row("lone surrogate at end", QString(QChar(0xD800)), "3f", "3f");
+        row("NUL", QString(QChar(0)), "00", "00");
+    }
+    void encode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, gbk);
+        QFETCH(QByteArray, lossless);
+        QCOMPARE(Gbk::encode(text), gbk);
+        QCOMPARE(Gbk::encodeLossless(text), lossless);
+        if (!text[0].isSurrogate())
+            QCOMPARE(Gbk::decode(lossless), text);
+        QCOMPARE(Gbk::count(text).bytes, gbk.size());
+    }
+
+    // The lookup table against the converter itself, character by character; and every character
+    // of the plane survives the files' encoding, alone and in one piece.
+    void wholePlane()
+    {
+        QStringEncoder encoder("GBK");
+        QString all;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const QString s{QChar(char16_t(c))};
+            all += s;
+            QByteArray b = encoder.encode(s);
+            if (b.isEmpty())
+                b = "?"; // ICU drops unmappable ignorables; code page 936 writes "?"
+            const bool chinese = b.size() == 2 || quint8(b[0]) >= 0x80;
+            const Gbk::Counts counts = Gbk::count(s);
+            if (counts.bytes != b.size() || counts.chinese != (chinese ? 1 : 0) ||
+                Gbk::decode(Gbk::encodeLossless(s)) != s)
+                QFAIL(qPrintable(QString("U+%1").arg(quint32(c), 4, 16, QChar('0'))));
+        }
+        QCOMPARE(Gbk::decode(Gbk::encodeLossless(all)), all);
+        // A surrogate pair is one character; lone halves are one each.
+        QCOMPARE(Gbk::count(QString(QChar(0xD800)) + "😀" + QChar(0xDC00)).bytes, 3);
+    }
+
+    // Every way of cutting the bytes into two pieces decodes to the same text as one piece.
+    void decoderAcrossPieces()
+    {
+        const QString text = "a中😀b€한文ḿ\r\n";
+        const QByteArray bytes = Gbk::encodeLossless(text);
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            Gbk::Decoder d;
+            QString out = d.decode(QByteArrayView(bytes).first(cut));
+            out += d.decode(QByteArrayView(bytes).sliced(cut));
+            QCOMPARE(out + d.finish(), text);
+        }
+        Gbk::Decoder bad;
+        QVERIFY(bad.decode(QByteArray::fromHex("41ff81")).startsWith('A'));
+        QCOMPARE(bad.finish(), QString(QChar::ReplacementCharacter)); // the dangling lead byte
+    }
+
+    // The file is read into a table (appended) and imported (replacing the table); where "saved"
+    // is given, the imported table is exported and must come out as exactly those bytes, so those
+    // rows are save/load round trips as well.
+    void readAndWrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QByteArray>("saved"); // null: not checked
+        const auto row = [](const char *name, const QByteArray &bytes, const QStringList &expected,
+                            const QByteArray &saved = {}) { QTest::newRow(name) << bytes << expected << saved; };
+        row("blank and spaces-only lines, saved as an empty table", "\r\n\r\n   \r\n", {}, "\r\n");
+        row("A", gbk("绿茶\r\n"), {"绿茶|"});
+        row("A|B", gbk("绿茶|http://a/\r\n"), {"绿茶|http://a/"});
+        row("|A|B", "|A|B\r\n", {"A|B"});
+        row("A||B", "A||B\r\n", {"A|B"});
+        row("A|B|", "A|B|\r\n", {"A|B"});
+        row("A|B|C", "A|B|C|D\r\n", {"A|B"});
+        row("bars only", "|||\r\n  |||  \r\n", {});
+        row("spaces trimmed at the line ends only", "   A | B  \r\n", {"A | B"});
+        row("tabs and ideographic spaces kept", gbk("\tA|B\t\r\n\t\u3000\r\n"), {"\tA|B\t", "\t\u3000|"});
+        row("LF only", "K1|L1\nK2|L2\n", {"K1|L1", "K2|L2"}, "K1|L1\r\nK2|L2\r\n\r\n");
+        row("CR LF, lone CR and lone LF mixed", "A|B\rC|D\r\r\nE|F\n\nG|H", {"A|B", "C|D", "E|F", "G|H"});
+        row("two records, the last line without an end", "K1|L1\r\nK2", {"K1|L1", "K2|"}, "K1|L1\r\nK2|\r\n\r\n");
+        row("NUL bytes", QByteArray("A\0B|L\r\n", 7), {QString::fromUtf16(u"A\0B|L", 5)});
+        row("invalid GBK", "A\x81\r\nok", {"A\uFFFD|", "ok|"});
+        row("GB18030 forms, the euro as 0x80", "\x83\x36\x84\x33|\x80\xA8\xBF\r\n\r\n", {"한|€ǹ"},
+            "\x83\x36\x84\x33|\x80\xA8\xBF\r\n\r\n");
+        row("GBK that is valid UTF-8 stays GBK", gbk(Lookalikes + "|" + Lookalikes + "\r\n\r\n"),
+            {Lookalikes + "|" + Lookalikes}, gbk(Lookalikes + "|" + Lookalikes + "\r\n\r\n"));
+        row("UTF-8 with BOM", "\xEF\xBB\xBF" + u"绿茶|链接"_qs.toUtf8(), {"绿茶|链接"});
+        row("UTF-8 of common words, no BOM, saved as GBK",
+            u"绿茶|http://a/\r\n红茶|\r\n搜索引擎优化|\r\n普洱\r\n乌龙\r\n白茶\r\n山水\r\n平台\r\n小说\r\n医院\r\n"_qs
+                .toUtf8(),
+            {"绿茶|http://a/", "红茶|", "搜索引擎优化|", "普洱|", "乌龙|", "白茶|", "山水|", "平台|", "小说|",
+             "医院|"});
+        row("UTF-8 of a single two-character word", u"山水"_qs.toUtf8(), {"山水|"});
+        row("UTF-16 LE with BOM", utf16("绿茶|链接\r\n😀|x\n", QStringConverter::Utf16LE), {"绿茶|链接", "😀|x"},
+            gbk("绿茶|链接\r\n") + "\x94\x39\xFC\x36|x\r\n\r\n");
+        row("UTF-16 BE with BOM", utf16("绿茶|链接\r\n", QStringConverter::Utf16BE), {"绿茶|链接"});
+        row("50 MB", QByteArray("k|" + QByteArray(498, 'l') + "\r\n").repeated(100'000),
+            QStringList(100'000, "k|" + QString(498, u'l')));
+        row("one 1 MB line", QByteArray(1 << 20, 'k') + "|L", {QString(1 << 20, u'k') + "|L"});
+        row("a million bars", QByteArray(1 << 20, '|') + "k", {"k|"});
+    }
+    void readAndWrite()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        QFETCH(QByteArray, saved);
+        writeFile(path("in.txt"), bytes);
+        KeywordTable table;
+        table.append("old", "x");
+        QCOMPARE(JiaTXT(table, path("in.txt")), ListRead::Read);
+        QCOMPARE(records(table), QStringList{"old|x"} + expected);
+        ImportKeywords(table, [&] { return path("in.txt"); });
+        QCOMPARE(records(table), expected); // replaced, IDs 1 to N again
+        ExportKeywords(table, [&] { return path("out"); });
+        if (!saved.isNull())
+            QCOMPARE(readFile(path("out")), saved); // under the name as given, no extension added
+    }
+
+    // What the program writes it reads back: lists of the GBK-and-UTF-8 lookalikes of every
+    // length, and every character of the plane.
+    void listsReadBack()
+    {
+        QStringList keywords;
+        for (int n = 1; n <= 1000; n += n < 20 ? 1 : 97) {
+            while (keywords.size() < n)
+                keywords << Lookalikes.mid(keywords.size() % 13, 1 + keywords.size() % 3);
+            KeywordTable table;
+            for (const QString &k : keywords)
+                table.append(k, k);
+            SaveTXT(table, path("list.txt"));
+            KeywordTable back;
+            JiaTXT(back, path("list.txt"));
+            QCOMPARE(records(back), records(table));
+        }
+        QString plane;
+        for (char32_t c = 0x21; c < 0x10000; ++c) {
+            if (!QChar::isSurrogate(c) && c != u'|')
+                plane += QChar(char16_t(c));
+        }
+        KeywordTable table;
+        for (qsizetype i = 0; i < plane.size(); i += 64)
+            table.append(plane.mid(i, 32), plane.mid(i + 32, 32));
+        SaveTXT(table, path("plane.txt"));
+        KeywordTable back;
+        JiaTXT(back, path("plane.txt"));
+        // Characters that end a line in the reader split their record; everything else comes back.
+        QCOMPARE(back.count(), table.count());
+        QCOMPARE(records(back), records(table));
+    }
+
+    // Random bytes: no crash, and no more records than lines.
+    void binaryFile()
+    {
+        QByteArray bytes(1 << 20, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        writeFile(path("binary"), bytes);
+        KeywordTable table;
+        JiaTXT(table, path("binary"));
+        QVERIFY(table.count() <= bytes.count('\r') + bytes.count('\n') + 1);
+        // The settings reader finds its lines in the text and in the bytes alike.
+        IniFile ini(bytes + gbk("\n[Setting]\r\n粗体=1"));
+        QCOMPARE(ini.value(u"Setting", u"粗体"), "1");
+    }
+
+    // Nothing is read, the table stays as it was, and the save fails leaving the folder as it was:
+    // the old list whole and no temporary file.
+    void unusablePath_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("cancelled dialogs: empty path") << QString();
+        QTest::newRow("missing folder") << "missing/Data.txt";
+        QTest::newRow("a folder in place of the file") << "folder";
+#ifdef Q_OS_LINUX
+        // The old list is written after the reading; the file-size limit holds for root too.
+        QTest::newRow("disk full part way") << "Data.txt";
+#endif
+    }
+    void unusablePath()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QString file = target.isEmpty() ? target : dir.filePath(target);
+        KeywordTable table;
+        table.append(QList<KeywordTable::Record>(2000, {"关键字", "http://www.example.com/"}));
+        JiaTXT(table, file);
+        ImportKeywords(table, [&] { return file; });
+        QCOMPARE(records(table), QStringList(2000, "关键字|http://www.example.com/"));
+        writeFile(dir.filePath("Data.txt"), "old|list\r\n\r\n");
+#ifdef Q_OS_LINUX
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const rlimit small{4096, saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+#endif
+        QVERIFY(!SaveTXT(table, file));
+#ifdef Q_OS_LINUX
+        setrlimit(RLIMIT_FSIZE, &saved);
+#endif
+        QCOMPARE(readFile(dir.filePath("Data.txt")), "old|list\r\n\r\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (QStringList{"Data.txt", "folder"}));
+    }
+
+    // A stored value as ParseIniNumber reads it, and as LoadSet applies it: only 0, 1 and 2 reach a
+    // box. The value stands under 粗体 and 生成后复制, 斜体 is "1" in quotes and 新窗口打开 is
+    // missing; the lines end in LF, a lone CR, CR LF and nothing. Every key is read whatever became
+    // of the one before.
+    void storedValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number"); // None: not a number
+        QTest::newRow("spaces around") << " 1 " << 1;
+        QTest::newRow("half up to even") << "1.5" << 2;
+        QTest::newRow("half down to even") << "2.5" << 2;
+        QTest::newRow("just over half") << "0.5001" << 1;
+        QTest::newRow("-1") << "-1" << -1;
+        QTest::newRow("3") << "3" << 3;
+        QTest::newRow("40000") << "40000" << None;
+        QTest::newRow("too long for any integer") << "123456789012345678901234567890" << None;
+        QTest::newRow("x") << "x" << None;
+        QTest::newRow("empty") << "" << None;
+        QTest::newRow("exponent") << "1e2" << None;
+    }
+    void storedValue()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        const std::optional<qint16> n = ParseIniNumber(text);
+        QCOMPARE(n ? int(*n) : None, number);
+        writeFile(path("Setting.ini"), gbk("[Setting]\n粗体=" + text + "\r斜体=\"1\"\r\n生成后复制=" + text));
+        FakeBoxes boxes({7, 7, 7, 7}); // no state a file can set: "kept" shows
+        LoadSet(boxes, path("Setting.ini"));
+        const int expected = number >= 0 && number <= 2 ? number : 7;
+        QCOMPARE(boxes.states, (std::array<int, 4>{expected, 1, 7, expected}));
+    }
+
+    // SaveSet of {1, 0, 2, 0} changes only what it has to, and LoadSet reads the same states back.
+    void saveSet_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // null: no file
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray three = gbk("粗体=1\r\n斜体=0\r\n新窗口打开=2\r\n"), copy = gbk("生成后复制=0\r\n");
+        QTest::newRow("new file, the keys in order") << QByteArray() << "[Setting]\r\n" + three + copy;
+        // Another section, comments, spaces around "=", the section in lower case, the first three
+        // values as SaveSet writes them, and 生成后复制 only in a comment and in the other section.
+        const QByteArray windows = readFile(QStringLiteral(VELOMAR_TEST_DATA "/Setting.ini"));
+        QTest::newRow("GBK fixture") << windows
+                                     << QByteArray(windows).replace(gbk("新窗口打开=2\r\n"),
+                                                                    gbk("新窗口打开=2\r\n") + copy);
+        QTest::newRow("no such section, undecodable bytes, no final line end")
+            << QByteArray("[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81")
+            << "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81\r\n[Setting]\r\n" + three + copy;
+        QTest::newRow("LF lines, case and blanks; only the first section of the name")
+            << gbk(" [ SETTING ] \n生成后复制\t= \t7 \n[Setting]\n粗体=2\n")
+            << gbk(" [ SETTING ] \n生成后复制\t= \t0\n") + three + gbk("[Setting]\n粗体=2\n");
+        QTest::newRow("UTF-8 file stays UTF-8; the section's last line without an end")
+            << "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0"_qs.toUtf8()
+            << "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0\r\n粗体=1\r\n新窗口打开=2\r\n生成后复制=0\r\n"_qs.toUtf8();
+        QTest::newRow("UTF-16 file stays UTF-16")
+            << utf16("[Setting]\r\n粗体 = 0 \r\n", QStringConverter::Utf16LE)
+            << utf16("[Setting]\r\n粗体 = 1\r\n斜体=0\r\n新窗口打开=2\r\n生成后复制=0\r\n", QStringConverter::Utf16LE);
+    }
+    void saveSet()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QString file = path(QTest::currentDataTag());
+        if (!before.isNull())
+            writeFile(file, before);
+        const FakeBoxes boxes({1, 0, 2, 0});
+        QVERIFY(SaveSet(boxes, file));
+        QCOMPARE(readFile(file), after);
+        FakeBoxes loaded({7, 7, 7, 7});
+        LoadSet(loaded, file);
+        QCOMPARE(loaded.states, boxes.states);
+        QVERIFY(WriteIni("Setting", "粗体", 1, file)); // nothing to change: the file stays
+        QCOMPARE(readFile(file), after);
+    }
+
+    // The main window's start-up and shut-down with the program folder and the per-user folder in
+    // different states. Cases that need file permissions run in the unprivileged run of this test.
+    void windowFiles_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("shown");        // records after start-up
+        QTest::addColumn<QByteArray>("list");  // Data.txt beside the program after shut-down
+        QTest::addColumn<QByteArray>("moved"); // Data.txt in the per-user folder (null: none)
+        QTest::addColumn<QString>("box");      // the message at shut-down (empty: none)
+        const QByteArray fixture = readFile(QStringLiteral(VELOMAR_TEST_DATA "/Data.txt"));
+        const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n\r\n");
+        QTest::newRow("GBK list that is valid UTF-8") << "" << 2 << added << QByteArray() << "";
+        QTest::newRow("no read permission: left alone") << "unreadable" << 0 << fixture << QByteArray() << "";
+        QTest::newRow("read-only program folder") << "read-only folder" << 2 << fixture << added << "";
+        QTest::newRow("read-only list") << "read-only list" << 2 << fixture << added << "已改为保存到";
+        QTest::newRow("program folder removed") << "removed" << 2 << QByteArray() << added << "已改为保存到";
+        QTest::newRow("and no per-user folder")
+            << "removed, no user folder" << 2 << QByteArray() << QByteArray() << "以下位置都无法写入";
+    }
+    void windowFiles()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, shown);
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, moved);
+        QFETCH(QString, box);
+        if (fault.startsWith("un") || fault.startsWith("read-only")) {
+            if (root())
+                QSKIP("root reads and writes every file: the unprivileged run of this test covers this case");
+        }
+        QTemporaryDir program;
+        const QString data = program.filePath("Data.txt");
+        writeFile(data, readFile(QStringLiteral(VELOMAR_TEST_DATA "/Data.txt")));
+        writeFile(program.filePath("Setting.ini"), gbk("[Setting]\r\n粗体=1\r\n"));
+        QVERIFY(QDir(userFolder()).removeRecursively());
+        if (fault.contains("no user folder"))
+            QDir(m_home.filePath(".qttest")).removeRecursively(),
+                writeFile(m_home.filePath(".qttest"), "a file in the way");
+        QFile::setPermissions(data, fault == "unreadable"       ? QFileDevice::Permissions()
+                                    : fault == "read-only list" ? QFileDevice::ReadOwner
+                                                                : QFile::permissions(data));
+        if (fault == "read-only folder")
+            QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+        QStringList boxes;
+        Messages::SetHook([&](QMessageBox::Icon icon, const QString &caption, const QString &text) {
+            boxes << text;
+            QCOMPARE(icon, QMessageBox::Information);
+            QCOMPARE(caption, "提示");
+        });
+        {
+            Form1 window(ProgramFiles::locate(program.path()));
+            QVERIFY(window.Form_Load());
+            QCOMPARE(window.table().count(), shown);
+            QCOMPARE(window.findChild<QCheckBox *>("CB")->checkState(), Qt::Checked);
+            if (shown)
+                window.table().append("白茶", QString());
+            if (fault.startsWith("removed"))
+                QVERIFY(QDir(program.path()).removeRecursively());
+            window.close();
+        }
+        Messages::SetHook({});
+        QFile::setPermissions(program.path(), QFile::permissions(m_home.path()));
+        QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(m_home.filePath(".qttest"));
+        QCOMPARE(readFile(data), list);
+        QCOMPARE(readFile(ProgramFilePath(userFolder(), DataFileName)), moved);
+        QCOMPARE(boxes.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty())
+            QVERIFY2(boxes[0].contains(box) && boxes[0].contains(QDir::toNativeSeparators(data)), qPrintable(boxes[0]));
+        if (fault == "removed" || fault == "read-only folder") // the options went along
+            QVERIFY(readFile(ProgramFilePath(userFolder(), SettingFileName)).contains(gbk("粗体=1")));
+    }
+};
+
+QTEST_MAIN(TestFiles)
+#include "tst_files.moc"
