@@ -74,6 +74,8 @@ public:
     void copyToClipboard(const QString &) override {}
     void showWarning(const QString &) override {}
     void setPreviewCaption(const QString &) override {}
+    LinkFormat linkFormat() const override { return LinkFormat::Html; }
+    void showInsertedLinks(ArticleSpan, ArticleSpan) override {}
 };
 
 void BM_Keywords100kDraws(benchmark::State &state)

@@ -9,7 +9,13 @@
 class InsertionHost
 {
 public:
-    enum class Option { Bold, Italic, NewWindow, CopyAfterGenerate };
+    enum class Option { Bold, Italic, NewWindow, CopyAfterGenerate, AvoidMarkup, RotateKeywords };
+    // A stretch of the article: start and length in UTF-16 units, CR LF counting two.
+    struct ArticleSpan
+    {
+        qsizetype start = 0;
+        qsizetype length = 0;
+    };
 
     virtual ~InsertionHost() = default;
 
@@ -23,4 +29,7 @@ public:
     // A modal box with the caption "提示", the warning icon and one OK button.
     virtual void showWarning(const QString &message) = 0;
     virtual void setPreviewCaption(const QString &caption) = 0;
+    virtual LinkFormat linkFormat() const = 0;
+    // Marks the two links a generate has just put into the article, until the next edit.
+    virtual void showInsertedLinks(ArticleSpan first, ArticleSpan second) = 0;
 };

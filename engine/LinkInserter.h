@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InsertionHost.h"
+#include "KeywordRotation.h"
 #include "RandomSource.h"
 
 #include <QString>
@@ -22,8 +23,8 @@ public:
 
     // Mark-up for one record drawn at random, in the options' current style. Needs count() >= 1.
     QString Keywords();
-    // Draws a new pending pair (the second differing from the first if 20 tries allow) and
-    // shows its keywords in the preview. Needs at least two records.
+    // Draws a new pending pair (the second differing from the first if 20 tries allow, or taken
+    // from the rotation when it is on) and shows its keywords in the preview. Needs two records.
     void GetKey();
     // The preview refresh: a new pair when there are two records, otherwise a notice instead.
     void Getkey1();
@@ -37,10 +38,23 @@ public:
     const QString &PendingLink2() const { return m_pendingLink2; }
 
 private:
+    struct Link
+    {
+        QString markup;
+        QString keyWord;
+    };
+    Link draw(qsizetype position);
+    void drawRotated();
+    void setPending(const Link &first, const Link &second);
+
     const KeywordTable &m_table;
     InsertionHost &m_host;
     RandomSource &m_random;
     QString m_pendingLink1;
     QString m_pendingLink2;
+    // Kept beside the mark-up for the preview: UBB and Markdown escape the keyword inside it.
+    QString m_pendingKeyWord1;
+    QString m_pendingKeyWord2;
+    KeywordRotation m_rotation;
     qint64 m_hanziCount = 0;
 };

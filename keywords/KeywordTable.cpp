@@ -9,6 +9,7 @@ void KeywordTable::append(const QString &keyWord, const QString &link)
     const int row = int(m_rows.size());
     beginInsertRows({}, row, row);
     m_rows.append(Row{qint64(row) + 1, keyWord, link});
+    ++m_revision;
     endInsertRows();
 }
 
@@ -21,6 +22,7 @@ void KeywordTable::append(const QList<Record> &records)
     m_rows.reserve(m_rows.size() + records.size());
     for (const Record &r : records)
         m_rows.append(Row{qint64(m_rows.size()) + 1, r.keyWord, r.link});
+    ++m_revision;
     endInsertRows();
 }
 
@@ -30,6 +32,7 @@ void KeywordTable::remove(qsizetype i)
         return;
     beginRemoveRows({}, int(i - 1), int(i - 1));
     m_rows.removeAt(i - 1);
+    ++m_revision;
     endRemoveRows();
 }
 
@@ -39,6 +42,7 @@ void KeywordTable::clear()
         return;
     beginResetModel();
     m_rows.clear();
+    ++m_revision;
     endResetModel();
 }
 

@@ -28,6 +28,8 @@ public:
     const QString &keyWord(qsizetype i) const { return m_rows.at(i - 1).keyWord; }
     const QString &link(qsizetype i) const { return m_rows.at(i - 1).link; }
     qint64 id(qsizetype i) const { return m_rows.at(i - 1).id; }
+    // Goes up with every append, removal and clear, so a reader can tell that the records changed.
+    quint64 revision() const { return m_revision; }
 
     void append(const QString &keyWord, const QString &link);
     // Appends in one step, as many single appends would (IDs count+1, count+2, ...).
@@ -48,4 +50,5 @@ private:
         QString link;
     };
     QList<Row> m_rows;
+    quint64 m_revision = 0;
 };

@@ -24,11 +24,33 @@ QString SettingKey(OptionBoxes::Box box)
         return QStringLiteral("新窗口打开");
     case OptionBoxes::CCopy:
         return QStringLiteral("生成后复制"); // not the box's full caption: existing files use this key
+    case OptionBoxes::LinkFormat:
+        return QStringLiteral("链接格式");
+    case OptionBoxes::AvoidMarkup:
+        return QStringLiteral("避开标签");
+    case OptionBoxes::RotateKeywords:
+        return QStringLiteral("轮换关键字");
     case OptionBoxes::BoxCount:
         break;
     }
     return QString();
 }
+
+int SettingMaximum(OptionBoxes::Box box)
+{
+    return box == OptionBoxes::AvoidMarkup || box == OptionBoxes::RotateKeywords ? 1 : 2;
+}
+
+namespace {
+// What LoadSet takes from the file for a key, if anything.
+std::optional<int> storedState(const IniFile &file, OptionBoxes::Box box)
+{
+    const std::optional<qint16> value = ParseIniNumber(file.value(SettingSection(), SettingKey(box)));
+    if (value && *value >= 0 && *value <= SettingMaximum(box))
+        return *value;
+    return std::nullopt;
+}
+} // namespace
 
 std::optional<qint16> ParseIniNumber(const QString &text)
 {
@@ -67,13 +89,12 @@ std::optional<qint16> ParseIniNumber(const QString &text)
 
 void LoadSet(OptionBoxes &boxes, const QString &iniPath)
 {
-    const std::optional<IniFile> file = IniFile::load(iniPath); // read and decoded once for all four
+    const std::optional<IniFile> file = IniFile::load(iniPath); // read and decoded once for all keys
     if (!file)
         return;
     for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
         const auto box = OptionBoxes::Box(b);
-        const std::optional<qint16> value = ParseIniNumber(file->value(SettingSection(), SettingKey(box)));
-        if (value && *value >= 0 && *value <= 2)
+        if (const std::optional<int> value = storedState(*file, box))
             boxes.setState(box, *value);
     }
 }
@@ -86,7 +107,10 @@ bool SaveSet(const OptionBoxes &boxes, const QString &iniPath)
     const QByteArray before = file->bytes();
     for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
         const auto box = OptionBoxes::Box(b);
-        file->setValue(SettingSection(), SettingKey(box), qint16(boxes.state(box)));
+        const int state = boxes.state(box);
+        if (box >= OptionBoxes::LinkFormat && storedState(*file, box).value_or(0) == state)
+            continue; // the file already gives this state; a file without the key stays untouched
+        file->setValue(SettingSection(), SettingKey(box), qint16(state));
     }
     return (file->bytes() == before && QFileInfo::exists(iniPath)) || StoredFile::write(iniPath, file->bytes());
 }

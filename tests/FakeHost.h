@@ -10,7 +10,9 @@
 class FakeHost final : public InsertionHost
 {
 public:
-    BoxState options[4] = {}; // indexed by Option
+    BoxState options[6] = {}; // indexed by Option
+    LinkFormat format = LinkFormat::Html;
+    QList<ArticleSpan> shown; // the inserted links, as marked
     QString article;
     QStringList warnings, clipboard;
     QString preview;
@@ -22,6 +24,8 @@ public:
     void copyToClipboard(const QString &text) override { clipboard << text; }
     void showWarning(const QString &message) override { warnings << message; }
     void setPreviewCaption(const QString &caption) override { preview = caption; }
+    LinkFormat linkFormat() const override { return format; }
+    void showInsertedLinks(ArticleSpan first, ArticleSpan second) override { shown = {first, second}; }
 };
 
 // Hands out scripted positions, then repeats the last one.

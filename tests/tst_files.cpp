@@ -350,7 +350,7 @@ private Q_SLOTS:
         FakeBoxes boxes({7, 7, 7, 7}); // no state a file can set: "kept" shows
         LoadSet(boxes, path("Setting.ini"));
         const int expected = number >= 0 && number <= 2 ? number : 7;
-        QCOMPARE(boxes.states, (std::array<int, 4>{expected, 1, 7, expected}));
+        QCOMPARE(boxes.states, (std::array<int, FakeBoxes::BoxCount>{expected, 1, 7, expected}));
     }
 
     // SaveSet of {1, 0, 2, 0} changes only what it has to, and LoadSet reads the same states back.

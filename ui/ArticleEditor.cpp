@@ -10,6 +10,10 @@ ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!extraSelections().isEmpty())
+            setExtraSelections({}); // the marks of the last generate last until the next edit
+    });
 }
 
 QString ArticleEditor::toEditorText(const QString &article)
@@ -82,4 +86,35 @@ void ArticleEditor::mouseDoubleClickEvent(QMouseEvent *event)
 {
     event->accept();
     Q_EMIT doubleClicked();
+}
+
+qsizetype ArticleEditor::toEditorPosition(const QString &editorText, qsizetype articlePosition)
+{
+    // Every line break of the editor is two units of the article.
+    qsizetype article = 0, i = 0;
+    for (; i < editorText.size() && article < articlePosition; ++i) {
+        const QChar c = editorText[i];
+        article += c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n') ? 2 : 1;
+    }
+    return i;
+}
+
+void ArticleEditor::highlightArticleSpans(const QList<Span> &spans)
+{
+    const QString editorText = document()->toRawText();
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const Span &span : spans) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(toEditorPosition(editorText, span.start));
+        mark.cursor.setPosition(toEditorPosition(editorText, span.start + span.length), QTextCursor::KeepAnchor);
+        mark.format.setBackground(QColor(0xFF, 0xE5, 0x8F));
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor caret(document());
+        caret.setPosition(marks.first().cursor.selectionStart());
+        setTextCursor(caret); // scrolls it into view
+    }
 }

@@ -22,6 +22,18 @@ public:
     static QString toEditorText(const QString &article);
     static QString toArticleText(const QString &editorText);
 
+    // A stretch of the article as the engine counts it: CR LF is two units.
+    struct Span
+    {
+        qsizetype start = 0;
+        qsizetype length = 0;
+    };
+    // Gives the stretches a background colour until the next edit (a mark, not a selection) and
+    // puts the caret at the start of the first, scrolled into view.
+    void highlightArticleSpans(const QList<Span> &spans);
+    // The editor's position for a position in the article's CR LF text.
+    static qsizetype toEditorPosition(const QString &editorText, qsizetype articlePosition);
+
 Q_SIGNALS:
     // Key released, with the modifiers held at that moment.
     void keyUp(int key, Qt::KeyboardModifiers modifiers);

@@ -125,7 +125,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseMove:
-        if (watched == SSTab1 || watched == m_page0 || watched == m_page1 || watched == SSTab1->tabBar())
+        if (watched == SSTab1 || watched == m_page0 || watched == m_page1 || watched == m_page2 ||
+            watched == SSTab1->tabBar())
             setLabel1Colour(QColor(0x00, 0x00, 0xFF));
         break;
     case QEvent::FocusIn:
@@ -216,6 +217,12 @@ BoxState Form1::optionState(Option option) const
         break;
     case Option::CopyAfterGenerate:
         box = CCopy;
+        break;
+    case Option::AvoidMarkup:
+        box = CAvoid;
+        break;
+    case Option::RotateKeywords:
+        box = CRotate;
         break;
     }
     return BoxState(box->value());

@@ -18,16 +18,19 @@ class ClickLabel;
 class Inet;
 class Notice;
 class OptionBox;
+class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 class QTableView;
 class TabPage;
 
 // The main window: the article editor and the generate button on the first page, the keyword
-// list with its entry boxes on the second. It owns the run-time state of the program.
+// list with its entry boxes on the second, the link format and the insertion options on the third.
+// It owns the run-time state of the program.
 class Form1 final : public QWidget, private InsertionHost
 {
     Q_OBJECT
@@ -75,9 +78,10 @@ protected:
 
 private:
     void buildControls();
+    void buildAdvancedPage();
     void setTabOrder();
     void Form_Unload();
-    // The stored files: the keyword list and the four options.
+    // The stored files: the keyword list and the options.
     void JiaTXT(const QString &path);
     void SaveTXT(const QString &path);
     void LoadSet();
@@ -91,6 +95,8 @@ private:
     void copyToClipboard(const QString &text) override;
     void showWarning(const QString &message) override;
     void setPreviewCaption(const QString &caption) override;
+    LinkFormat linkFormat() const override;
+    void showInsertedLinks(ArticleSpan first, ArticleSpan second) override;
 
     ProgramFiles m_files;
     QString m_unreadableList; // the list file that existed at start-up but could not be read
@@ -121,6 +127,16 @@ private:
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
     QPushButton *Command4 = nullptr;
+    TabPage *m_page2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QRadioButton *Option1 = nullptr;       // HTML
+    QRadioButton *Option2 = nullptr;       // UBB
+    QRadioButton *Option3 = nullptr;       // Markdown
+    QButtonGroup *m_formatGroup = nullptr; // ids are the stored link format numbers
+    QGroupBox *Frame4 = nullptr;
+    OptionBox *CAvoid = nullptr;
+    OptionBox *CRotate = nullptr;
+    QLabel *Label6 = nullptr;
     QWidget *P1 = nullptr;
     QLabel *Label4 = nullptr;
     Notice *m_notice = nullptr;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -152,7 +153,9 @@ void Form1::buildControls()
     Command4 = named(new QPushButton(QStringLiteral("导出")), "Command4");
     m_page1->place(Command4, 6960, 5460, 1095, 375);
 
-    // The notice floats above both pages, over the editor area.
+    buildAdvancedPage();
+
+    // The notice floats above the pages, over the editor area.
     P1 = named(new QWidget(this), "P1");
     setTwipsGeometry(P1, 3360, NoticeRestingTop, 1815, 735);
     P1->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -183,7 +186,8 @@ void Form1::setTabOrder()
 {
     // Hidden controls of the other page are skipped by the focus chain, so Tab stays on its page.
     const QList<QWidget *> chain = {SSTab1,   Text1,    Command1, ListView1, Twords, Tlink, Command2,
-                                    Command3, Command4, Del,      CI,        CB,     CCopy, Cnew};
+                                    Command3, Command4, Del,      CI,        CB,     CCopy, Cnew,
+                                    Option1,  Option2,  Option3,  CAvoid,    CRotate};
     for (qsizetype i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i), chain.at(i + 1));
 }

@@ -1,4 +1,4 @@
-// The main window's stored files: the keyword list and the four options.
+// The main window's stored files: the keyword list and the options.
 #include "Controls.h"
 #include "Form1.h"
 #include "KeywordFile.h"
@@ -7,6 +7,7 @@
 #include "Qirvan.h"
 #include "Settings.h"
 
+#include <QButtonGroup>
 #include <QDir>
 
 #include <array>
@@ -15,27 +16,33 @@ namespace {
 const QString FileDialogTitle = QStringLiteral("请选择您的文件");
 const QString FileDialogFilter = QStringLiteral("文本文件|*.txt|");
 
-// The option boxes as the settings code reads and writes them. Setting a state that changes a
-// box runs the box's click handler, as a click would: the preview is drawn again.
+// The option controls as the settings code reads and writes them (the link format is the checked
+// button's id). Setting a state that changes a control runs its click handler, as a click would:
+// the preview is drawn again.
 class WindowOptionBoxes final : public OptionBoxes
 {
 public:
-    WindowOptionBoxes(const std::array<OptionBox *, BoxCount> &boxes, std::function<void()> clicked)
-        : m_boxes(boxes), m_clicked(std::move(clicked))
+    WindowOptionBoxes(const std::array<OptionBox *, BoxCount> &boxes, QButtonGroup *format,
+                      std::function<void()> clicked)
+        : m_boxes(boxes), m_format(format), m_clicked(std::move(clicked))
     {
     }
-    int state(Box box) const override { return m_boxes[box]->value(); }
+    int state(Box box) const override { return box == LinkFormat ? m_format->checkedId() : m_boxes[box]->value(); }
     void setState(Box box, int state) override
     {
-        if (m_boxes[box]->value() == state)
+        if (this->state(box) == state)
             return;
-        m_boxes[box]->setValue(state);
-        if (box != CCopy)
+        if (box == LinkFormat)
+            m_format->button(state)->setChecked(true);
+        else
+            m_boxes[box]->setValue(state);
+        if (box != CCopy && box != AvoidMarkup)
             m_clicked();
     }
 
 private:
-    std::array<OptionBox *, BoxCount> m_boxes;
+    std::array<OptionBox *, BoxCount> m_boxes; // none at LinkFormat
+    QButtonGroup *m_format;
     std::function<void()> m_clicked;
 };
 } // namespace
@@ -69,13 +76,13 @@ void Form1::SaveTXT(const QString &path)
 
 void Form1::LoadSet()
 {
-    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy}, [this] { Label5_Click(); });
+    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [this] { Label5_Click(); });
     ::LoadSet(boxes, m_files.readPath(SettingFileName));
 }
 
 void Form1::SaveSet()
 {
-    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy}, [] {});
+    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [] {});
     SaveProgramFile(m_files, SettingFileName, [&](const QString &path) { return ::SaveSet(boxes, path); });
 }
 

@@ -1,0 +1,43 @@
+#include "KeywordRotation.h"
+
+#include <algorithm>
+
+void KeywordRotation::restart()
+{
+    m_queue.clear();
+    m_count = -1;
+}
+
+void KeywordRotation::appendCycle(qsizetype count, RandomSource &random)
+{
+    // Fisher–Yates over 1..count with the engine's own uniform positions.
+    const qsizetype start = m_queue.size();
+    for (qsizetype i = 1; i <= count; ++i)
+        m_queue.append(i);
+    for (qsizetype k = count; k >= 2; --k)
+        std::swap(m_queue[start + k - 1], m_queue[start + random.position(k) - 1]);
+}
+
+qsizetype KeywordRotation::next(qsizetype count, quint64 revision, RandomSource &random,
+                                const std::function<bool(qsizetype)> &acceptable)
+{
+    Q_ASSERT(count >= 1);
+    if (count != m_count || revision != m_revision) {
+        restart();
+        m_count = count;
+        m_revision = revision;
+    }
+    if (m_queue.isEmpty())
+        appendCycle(count, random);
+    auto found = acceptable ? std::find_if(m_queue.begin(), m_queue.end(), acceptable) : m_queue.begin();
+    if (found == m_queue.end() && m_queue.size() <= count) {
+        const qsizetype searched = m_queue.size();
+        appendCycle(count, random);
+        found = std::find_if(m_queue.begin() + searched, m_queue.end(), acceptable);
+    }
+    if (found == m_queue.end())
+        found = m_queue.begin();
+    const qsizetype position = *found;
+    m_queue.erase(found);
+    return position;
+}

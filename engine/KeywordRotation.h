@@ -1,0 +1,28 @@
+#pragma once
+
+#include "RandomSource.h"
+
+#include <QList>
+
+#include <functional>
+
+// Hands out record positions in shuffled cycles, so that every record of the table comes up once
+// before any comes up again. A change to the table starts a new cycle.
+class KeywordRotation
+{
+public:
+    // The next position of the cycle for a table of count records at the given revision. A position
+    // that `acceptable` refuses is passed over and stays in the cycle for a later draw; when no
+    // position left in the cycle is acceptable, the next cycle is shuffled in behind it and searched
+    // as well, and only when none at all is acceptable is the first one taken anyway.
+    qsizetype next(qsizetype count, quint64 revision, RandomSource &random,
+                   const std::function<bool(qsizetype)> &acceptable = {});
+    void restart();
+
+private:
+    void appendCycle(qsizetype count, RandomSource &random);
+
+    QList<qsizetype> m_queue; // positions still to come, the next first
+    qsizetype m_count = -1;
+    quint64 m_revision = 0;
+};

@@ -1,0 +1,208 @@
+#include "MarkupAvoidance.h"
+
+#include <algorithm>
+
+// Each finder looks only around the point (back to the nearest opening character, forward to the
+// span's end), so the cost does not grow with the article.
+namespace {
+
+struct Span
+{
+    qsizetype begin = -1;
+    qsizetype end = -1;
+    bool holds(qsizetype point) const { return begin >= 0 && begin < point && point < end; }
+};
+
+bool asciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool blank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+}
+
+// ASCII letters, digits and punctuation, without the characters that open or close mark-up.
+bool runCharacter(QChar c)
+{
+    return c.unicode() > 0x20 && c.unicode() < 0x7F && c != u'<' && c != u'>' && c != u'[' && c != u']';
+}
+
+bool startsWithName(QStringView text, qsizetype at, QStringView name)
+{
+    if (at + name.size() >= text.size() || text.sliced(at, name.size()).compare(name, Qt::CaseInsensitive) != 0)
+        return false;
+    const QChar after = text[at + name.size()];
+    return after == u'>' || after == u']' || after == u'=' || blank(after);
+}
+
+// The end (one past ">") of the HTML tag that starts at `at`, or -1 when no tag starts there.
+// Quotes count only as attribute values ("=" before them), so a stray apostrophe cannot swallow
+// the rest of the article; an unquoted "<" means this was no tag.
+qsizetype htmlTagEnd(QStringView text, qsizetype at)
+{
+    if (at + 1 >= text.size())
+        return -1;
+    const QChar first = text[at + 1];
+    if (text.sliced(at).startsWith(u"<!--")) {
+        const qsizetype close = text.indexOf(u"-->", at + 4);
+        return close < 0 ? -1 : close + 3;
+    }
+    if (!asciiLetter(first) && first != u'/' && first != u'!' && first != u'?')
+        return -1;
+    QChar quote;
+    QChar previous;
+    for (qsizetype i = at + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if ((c == u'"' || c == u'\'') && previous == u'=') {
+            quote = c;
+        } else if (c == u'>') {
+            return i + 1;
+        } else if (c == u'<') {
+            return -1;
+        }
+        if (!blank(c))
+            previous = c;
+    }
+    return -1;
+}
+
+// A UBB tag: "[" and a letter, or "[/" and a letter, up to the next "]" on the same line.
+qsizetype ubbTagEnd(QStringView text, qsizetype at)
+{
+    qsizetype i = at + 1;
+    if (i < text.size() && text[i] == u'/')
+        ++i;
+    if (i >= text.size() || !asciiLetter(text[i]))
+        return -1;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u']')
+            return i + 1;
+        if (c == u'[' || c == u'\r' || c == u'\n')
+            return -1;
+    }
+    return -1;
+}
+
+Span tagAround(QStringView text, qsizetype point)
+{
+    for (QChar open : {u'<', u'['}) {
+        const qsizetype at = text.lastIndexOf(open, point - 1);
+        if (at >= 0) {
+            const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
+            if (tag.holds(point))
+                return tag;
+        }
+    }
+    return {};
+}
+
+// An element such as <a …>…</a> or [url…]…[/url] around the point: the nearest opening or closing
+// tag before the point decides; an opening without a closing runs to the end of the article.
+Span elementAround(QStringView text, qsizetype point, QChar open, QStringView name, QStringView closing)
+{
+    const QString closeName = u'/' + name.toString();
+    for (qsizetype at = text.lastIndexOf(open, point - 1); at >= 0; at = at > 0 ? text.lastIndexOf(open, at - 1) : -1) {
+        if (startsWithName(text, at + 1, closeName)) {
+            const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
+            return tag.holds(point) ? tag : Span{};
+        }
+        if (startsWithName(text, at + 1, name)) {
+            // A closing tag that holds the point was found above, so the closing looked for starts
+            // at the point or after it.
+            qsizetype close = text.indexOf(closing, point, Qt::CaseInsensitive);
+            while (close >= 0 && !startsWithName(text, close + 1, closeName))
+                close = text.indexOf(closing, close + 1, Qt::CaseInsensitive);
+            const qsizetype end = close < 0 ? -1 : open == u'<' ? htmlTagEnd(text, close) : close + closing.size();
+            return {at, end < 0 ? text.size() : end};
+        }
+    }
+    return {};
+}
+
+// A Markdown link or image, "[text](target)" or "![text](target)", on one line.
+Span markdownLinkAround(QStringView text, qsizetype point)
+{
+    const qsizetype lineStart = text.lastIndexOf(u'\n', point - 1) + 1;
+    for (qsizetype at = text.lastIndexOf(u'[', point - 1); at >= lineStart;
+         at = at > 0 ? text.lastIndexOf(u'[', at - 1) : -1) {
+        qsizetype i = at + 1;
+        while (i < text.size() && text[i] != u']' && text[i] != u'\n')
+            ++i;
+        if (i + 1 >= text.size() || text[i] != u']' || text[i + 1] != u'(')
+            continue;
+        int depth = 0;
+        for (++i; i < text.size() && text[i] != u'\n'; ++i) {
+            if (text[i] == u'\\') {
+                ++i;
+            } else if (text[i] == u'(') {
+                ++depth;
+            } else if (text[i] == u')' && --depth == 0) {
+                const Span link{at > 0 && text[at - 1] == u'!' ? at - 1 : at, i + 1};
+                return link.holds(point) ? link : Span{};
+            }
+        }
+    }
+    return {};
+}
+
+Span runAround(QStringView text, qsizetype point)
+{
+    if (point <= 0 || point >= text.size() || !runCharacter(text[point - 1]) || !runCharacter(text[point]))
+        return {};
+    Span run{point - 1, point + 1};
+    while (run.begin > 0 && runCharacter(text[run.begin - 1]))
+        --run.begin;
+    while (run.end < text.size() && runCharacter(text[run.end]))
+        ++run.end;
+    return run;
+}
+
+} // namespace
+
+qsizetype PointOutsideMarkup(QStringView text, qsizetype point)
+{
+    // Outer spans (links) are tried before the tags and words inside them; a move can land inside
+    // another span, so the finders run again until none holds the point. Every move goes forward,
+    // or back to a span's start when the span reaches the end, so a few rounds always settle it.
+    for (int round = 0; round < 16; ++round) {
+        Span span = elementAround(text, point, u'<', u"a", u"</a");
+        if (!span.holds(point))
+            span = elementAround(text, point, u'[', u"url", u"[/url]");
+        if (!span.holds(point))
+            span = markdownLinkAround(text, point);
+        if (!span.holds(point))
+            span = tagAround(text, point);
+        if (!span.holds(point))
+            span = runAround(text, point);
+        if (!span.holds(point))
+            return point;
+        point = span.end < text.size() ? span.end : span.begin;
+    }
+    return point;
+}
+
+InsertionPoints PointsOutsideMarkup(QStringView article, InsertionPoints points)
+{
+    InsertionPoints moved{PointOutsideMarkup(article, points.first), PointOutsideMarkup(article, points.second)};
+    if (moved.first > moved.second)
+        std::swap(moved.first, moved.second);
+    return moved;
+}
+
+QString InsertPairAt(QStringView article, InsertionPoints points, const QString &link1, const QString &link2)
+{
+    QString out;
+    out.reserve(article.size() + link1.size() + link2.size());
+    out.append(article.first(points.first));
+    out.append(link1);
+    out.append(article.sliced(points.first, points.second - points.first));
+    out.append(link2);
+    out.append(article.sliced(points.second));
+    return out;
+}

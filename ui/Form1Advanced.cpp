@@ -1,0 +1,76 @@
+// The third page: link format and insertion options, and how the window shows what a generate did.
+#include "ArticleEditor.h"
+#include "Controls.h"
+#include "Form1.h"
+#include "Twips.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabWidget>
+
+namespace {
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+} // namespace
+
+void Form1::buildAdvancedPage()
+{
+    m_page2 = new TabPage(SSTab1);
+    SSTab1->addTab(m_page2, QStringLiteral("高级设置"));
+    m_page2->setMouseTracking(true);
+    m_page2->installEventFilter(this);
+
+    Frame3 = named(new QGroupBox(QStringLiteral("链接格式：")), "Frame3");
+    m_page2->place(Frame3, 120, 360, 8055, 735);
+    Option1 = named(new QRadioButton(QStringLiteral("HTML（网页）"), Frame3), "Option1");
+    Option1->setGeometry(Twips::toPixels(120, 360, 2175, 255));
+    Option2 = named(new QRadioButton(QStringLiteral("UBB（论坛）"), Frame3), "Option2");
+    Option2->setGeometry(Twips::toPixels(2400, 360, 2175, 255));
+    Option3 = named(new QRadioButton(QStringLiteral("Markdown"), Frame3), "Option3");
+    Option3->setGeometry(Twips::toPixels(4680, 360, 2175, 255));
+    m_formatGroup = new QButtonGroup(this);
+    m_formatGroup->addButton(Option1, int(LinkFormat::Html));
+    m_formatGroup->addButton(Option2, int(LinkFormat::Ubb));
+    m_formatGroup->addButton(Option3, int(LinkFormat::Markdown));
+    Option1->setChecked(true);
+
+    Frame4 = named(new QGroupBox(QStringLiteral("插入方式：")), "Frame4");
+    m_page2->place(Frame4, 120, 1200, 8055, 1095);
+    CAvoid = named(new OptionBox(QStringLiteral("避开标签、已有链接和英文单词"), Frame4), "CAvoid");
+    CAvoid->setGeometry(Twips::toPixels(120, 360, 6015, 255));
+    CRotate = named(new OptionBox(QStringLiteral("轮换关键字"), Frame4), "CRotate");
+    CRotate->setGeometry(Twips::toPixels(120, 720, 6015, 255));
+
+    Label6 = named(new QLabel, "Label6");
+    Label6->setTextFormat(Qt::PlainText);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label6->setText(QStringLiteral(
+        "链接格式：HTML 用于网页；UBB 用于论坛，链接写成 [url=链接]关键字[/url]；Markdown 写成 [关键字](链接)。"
+        "UBB 和 Markdown 没有“新窗口打开”，勾选了也不起作用。\n\n"
+        "避开标签：插入点落在 HTML 标签、字符实体、已有的链接，或英文单词、数字、网址中间时，移到它的后面；"
+        "后面再没有内容时，移到它的前面。中文之间的插入点不动。\n\n"
+        "轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮；增删或导入关键字后重新开始。"));
+    m_page2->place(Label6, 120, 2460, 8055, 2175);
+
+    // The format is fixed in the mark-up when a pair is drawn, so a change draws the pair again; so
+    // does switching the rotation, which starts a fresh cycle.
+    for (QAbstractButton *b : {static_cast<QAbstractButton *>(Option1), static_cast<QAbstractButton *>(Option2),
+                               static_cast<QAbstractButton *>(Option3), static_cast<QAbstractButton *>(CRotate)})
+        connect(b, &QAbstractButton::clicked, this, &Form1::Label5_Click);
+}
+
+LinkFormat Form1::linkFormat() const
+{
+    return LinkFormat(m_formatGroup->checkedId());
+}
+
+void Form1::showInsertedLinks(ArticleSpan first, ArticleSpan second)
+{
+    Text1->highlightArticleSpans({{first.start, first.length}, {second.start, second.length}});
+}
