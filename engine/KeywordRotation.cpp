@@ -29,14 +29,17 @@ qsizetype KeywordRotation::next(qsizetype count, quint64 revision, RandomSource 
     }
     if (m_queue.isEmpty())
         appendCycle(count, random);
-    auto found = acceptable ? std::find_if(m_queue.begin(), m_queue.end(), acceptable) : m_queue.begin();
-    if (found == m_queue.end() && m_queue.size() <= count) {
-        const qsizetype searched = m_queue.size();
+    auto pick = [&] { return acceptable ? std::find_if(m_queue.begin(), m_queue.end(), acceptable) : m_queue.begin(); };
+    auto found = pick();
+    if (found == m_queue.end()) {
+        // What is left of this cycle may not come now: it all makes the same link as the one that
+        // just came, so every distinct link has had its turn. A new cycle starts.
+        m_queue.clear();
         appendCycle(count, random);
-        found = std::find_if(m_queue.begin() + searched, m_queue.end(), acceptable);
+        found = pick();
+        if (found == m_queue.end())
+            found = m_queue.begin(); // no record makes another link
     }
-    if (found == m_queue.end())
-        found = m_queue.begin();
     const qsizetype position = *found;
     m_queue.erase(found);
     return position;

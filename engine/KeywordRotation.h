@@ -12,9 +12,9 @@ class KeywordRotation
 {
 public:
     // The next position of the cycle for a table of count records at the given revision. A position
-    // that `acceptable` refuses is passed over and stays in the cycle for a later draw; when no
-    // position left in the cycle is acceptable, the next cycle is shuffled in behind it and searched
-    // as well, and only when none at all is acceptable is the first one taken anyway.
+    // that `acceptable` refuses is passed over and stays in the cycle for a later draw. When none
+    // left in the cycle is acceptable (records whose links equal the one refused), a new cycle
+    // starts, and only when no record at all is acceptable is its first one taken anyway.
     qsizetype next(qsizetype count, quint64 revision, RandomSource &random,
                    const std::function<bool(qsizetype)> &acceptable = {});
     void restart();
