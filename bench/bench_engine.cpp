@@ -4,6 +4,7 @@
 #include "InsertionHost.h"
 #include "KeywordTable.h"
 #include "LinkInserter.h"
+#include "MarkupAvoidance.h"
 #include "Statistics.h"
 
 #include <QStringEncoder>
@@ -94,6 +95,43 @@ void BM_Keywords100kDraws(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Keywords100kDraws)->Unit(benchmark::kMillisecond);
+
+// An article pasted from a web page: tags, attributes, links, entities and English on every line.
+QString taggedArticle(qsizetype bytes)
+{
+    const QString paragraph = QStringLiteral(
+        "<p class=\"content\" style=\"text-indent:2em\">绿茶是中国的主要茶类之一，<a href=\"http://www.example.com/"
+        "tea/green.html\" target=\"_blank\">绿茶</a>采用茶树的新叶或芽，<strong>未经发酵</strong>，经杀青&nbsp;整形、"
+        "烘干等工艺而制作的饮品。Green tea 2024.</p>\r\n<div><img src=\"/img/tea.jpg\" alt=\"tea\"></div>\r\n");
+    QString out;
+    while (Gbk::count(out).bytes < bytes)
+        out += paragraph.repeated(100);
+    return out;
+}
+
+// The insertion that keeps mark-up whole against the plain one, in the same iterations.
+void BM_SafeVsPlainInsertion(benchmark::State &state)
+{
+    const QString text = state.range(0) ? taggedArticle(1024 * 1024) : article(1024 * 1024);
+    const QString link1 = QStringLiteral("<a href=\"http://www.example.com/\" alt=\"绿茶\">绿茶</a>"), link2 = link1;
+    double plainTime = 0, safeTime = 0;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        const QString plain = InsertPair(text, link1, link2);
+        auto t1 = std::chrono::steady_clock::now();
+        const QString safe =
+            InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsFor(text.size())), link1, link2);
+        auto t2 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(plain.data());
+        benchmark::DoNotOptimize(safe.data());
+        plainTime += seconds(t1 - t0);
+        safeTime += seconds(t2 - t1);
+    }
+    state.counters["plain_ms"] = plainTime * 1000 / double(state.iterations());
+    state.counters["safe_ms"] = safeTime * 1000 / double(state.iterations());
+    state.counters["ratio"] = safeTime / plainTime; // goal <= 2 on the tagged article
+}
+BENCHMARK(BM_SafeVsPlainInsertion)->ArgName("tagged")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

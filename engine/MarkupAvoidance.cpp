@@ -2,9 +2,45 @@
 
 #include <algorithm>
 
-// Each finder looks only around the point (back to the nearest opening character, forward to the
-// span's end), so the cost does not grow with the article.
+// Each finder looks only a limited distance around the point, so the cost does not grow with the
+// article: an HTML tag or link is looked for up to TagReach characters away, the UBB and Markdown
+// forms (which stay on one line) up to LineReach. A link whose closing lies beyond the reach is
+// taken for one that runs to the end, and the point goes before it, which is safe as well.
 namespace {
+
+constexpr qsizetype TagReach = 65536;
+constexpr qsizetype LineReach = 4096;
+
+// The last `c` in [point - reach, from], or -1.
+qsizetype lastWithin(QStringView text, QChar c, qsizetype from, qsizetype point, qsizetype reach)
+{
+    const qsizetype low = std::max<qsizetype>(0, point - reach);
+    if (from < low)
+        return -1;
+    const qsizetype at = text.sliced(low, from - low + 1).lastIndexOf(c);
+    return at < 0 ? -1 : low + at;
+}
+
+// The first `c` in [from, point + reach), or -1. Forward searches are vectorised; backward ones are
+// not, so a finder looks ahead first where that can rule a span out.
+qsizetype firstCharWithin(QStringView text, QChar c, qsizetype from, qsizetype point, qsizetype reach)
+{
+    const qsizetype high = std::min(text.size(), point + reach);
+    if (from >= high)
+        return -1;
+    const qsizetype at = text.sliced(from, high - from).indexOf(c);
+    return at < 0 ? -1 : from + at;
+}
+
+// The first `what` (any case) in [from, point + reach), or -1.
+qsizetype firstWithin(QStringView text, QStringView what, qsizetype from, qsizetype point, qsizetype reach)
+{
+    const qsizetype high = std::min(text.size(), point + reach);
+    if (from >= high)
+        return -1;
+    const qsizetype at = text.sliced(from, high - from).indexOf(what, 0, Qt::CaseInsensitive);
+    return at < 0 ? -1 : from + at;
+}
 
 struct Span
 {
@@ -46,14 +82,14 @@ qsizetype htmlTagEnd(QStringView text, qsizetype at)
         return -1;
     const QChar first = text[at + 1];
     if (text.sliced(at).startsWith(u"<!--")) {
-        const qsizetype close = text.indexOf(u"-->", at + 4);
+        const qsizetype close = firstWithin(text, u"-->", at + 4, at, TagReach);
         return close < 0 ? -1 : close + 3;
     }
     if (!asciiLetter(first) && first != u'/' && first != u'!' && first != u'?')
         return -1;
     QChar quote;
     QChar previous;
-    for (qsizetype i = at + 1; i < text.size(); ++i) {
+    for (qsizetype i = at + 1, end = std::min(text.size(), at + TagReach); i < end; ++i) {
         const QChar c = text[i];
         if (!quote.isNull()) {
             if (c == quote)
@@ -79,7 +115,7 @@ qsizetype ubbTagEnd(QStringView text, qsizetype at)
         ++i;
     if (i >= text.size() || !asciiLetter(text[i]))
         return -1;
-    for (; i < text.size(); ++i) {
+    for (const qsizetype end = std::min(text.size(), at + LineReach); i < end; ++i) {
         const QChar c = text[i];
         if (c == u']')
             return i + 1;
@@ -92,7 +128,14 @@ qsizetype ubbTagEnd(QStringView text, qsizetype at)
 Span tagAround(QStringView text, qsizetype point)
 {
     for (QChar open : {u'<', u'['}) {
-        const qsizetype at = text.lastIndexOf(open, point - 1);
+        // Inside a tag, its closing character comes before any opening one.
+        const QChar close = open == u'<' ? u'>' : u']';
+        const qsizetype reach = open == u'<' ? TagReach : LineReach;
+        const qsizetype ahead = firstCharWithin(text, close, point, point, reach);
+        const qsizetype next = firstCharWithin(text, open, point, point, reach);
+        if (ahead < 0 || (next >= 0 && next < ahead))
+            continue;
+        const qsizetype at = lastWithin(text, open, point - 1, point, open == u'<' ? TagReach : LineReach);
         if (at >= 0) {
             const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
             if (tag.holds(point))
@@ -107,7 +150,12 @@ Span tagAround(QStringView text, qsizetype point)
 Span elementAround(QStringView text, qsizetype point, QChar open, QStringView name, QStringView closing)
 {
     const QString closeName = u'/' + name.toString();
-    for (qsizetype at = text.lastIndexOf(open, point - 1); at >= 0; at = at > 0 ? text.lastIndexOf(open, at - 1) : -1) {
+    const qsizetype reach = open == u'<' ? TagReach : LineReach;
+    // A closing tag must follow within reach, unless the article ends within it.
+    if (point + reach < text.size() && firstCharWithin(text, open, point, point, reach) < 0)
+        return {};
+    for (qsizetype at = lastWithin(text, open, point - 1, point, reach); at >= 0;
+         at = lastWithin(text, open, at - 1, point, reach)) {
         if (startsWithName(text, at + 1, closeName)) {
             const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
             return tag.holds(point) ? tag : Span{};
@@ -115,9 +163,9 @@ Span elementAround(QStringView text, qsizetype point, QChar open, QStringView na
         if (startsWithName(text, at + 1, name)) {
             // A closing tag that holds the point was found above, so the closing looked for starts
             // at the point or after it.
-            qsizetype close = text.indexOf(closing, point, Qt::CaseInsensitive);
+            qsizetype close = firstWithin(text, closing, point, point, reach);
             while (close >= 0 && !startsWithName(text, close + 1, closeName))
-                close = text.indexOf(closing, close + 1, Qt::CaseInsensitive);
+                close = firstWithin(text, closing, close + 1, point, reach);
             const qsizetype end = close < 0 ? -1 : open == u'<' ? htmlTagEnd(text, close) : close + closing.size();
             return {at, end < 0 ? text.size() : end};
         }
@@ -128,16 +176,17 @@ Span elementAround(QStringView text, qsizetype point, QChar open, QStringView na
 // A Markdown link or image, "[text](target)" or "![text](target)", on one line.
 Span markdownLinkAround(QStringView text, qsizetype point)
 {
-    const qsizetype lineStart = text.lastIndexOf(u'\n', point - 1) + 1;
-    for (qsizetype at = text.lastIndexOf(u'[', point - 1); at >= lineStart;
-         at = at > 0 ? text.lastIndexOf(u'[', at - 1) : -1) {
+    const qsizetype lineStart = lastWithin(text, u'\n', point - 1, point, LineReach) + 1;
+    const qsizetype lineEnd = std::min(text.size(), point + LineReach);
+    for (qsizetype at = lastWithin(text, u'[', point - 1, point, LineReach); at >= lineStart;
+         at = lastWithin(text, u'[', at - 1, point, LineReach)) {
         qsizetype i = at + 1;
-        while (i < text.size() && text[i] != u']' && text[i] != u'\n')
+        while (i < lineEnd && text[i] != u']' && text[i] != u'\n')
             ++i;
-        if (i + 1 >= text.size() || text[i] != u']' || text[i + 1] != u'(')
+        if (i + 1 >= lineEnd || text[i] != u']' || text[i + 1] != u'(')
             continue;
         int depth = 0;
-        for (++i; i < text.size() && text[i] != u'\n'; ++i) {
+        for (++i; i < lineEnd && text[i] != u'\n'; ++i) {
             if (text[i] == u'\\') {
                 ++i;
             } else if (text[i] == u'(') {
