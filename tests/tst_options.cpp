@@ -174,6 +174,13 @@ private Q_SLOTS:
         QCOMPARE(InsertPairAt(text, points, "1", "2"), text.left(to) + "12" + text.mid(to));
     }
 
+    void twoPointsInOneTag()
+    {
+        const QString text = "中文<img src=\"a.png\" alt=\"x\">文字";
+        QCOMPARE(InsertPairAt(text, PointsOutsideMarkup(text, {5, 12}), "1", "2"),
+                 "中文<img src=\"a.png\" alt=\"x\">12文字");
+    }
+
     // Every record once a cycle, over many cycles; a change to the table starts a new cycle.
     void rotation()
     {
@@ -289,21 +296,22 @@ private Q_SLOTS:
         QVERIFY(!w->findChild<QCheckBox *>("CRotate")->isChecked());
         QVERIFY(w->engine().PendingLink1().startsWith("[")); // drawn after the options were read
 
+        tab->setCurrentIndex(0);
         auto *editor = w->findChild<ArticleEditor *>("Text1");
-        const QString word = "<p class=\"lead\">" + QString(40, QChar(0x6587)) + "</p>\r\n";
-        const QString article = word + word + word;
+        const QString article = ("<p class=\"lead\">" + QString(40, QChar(0x6587)) + "</p>\r\n").repeated(60);
         editor->replaceArticle(article);
         const QString l1 = w->engine().PendingLink1(), l2 = w->engine().PendingLink2();
         w->Command1_Click();
         const QString result = editor->articleText();
         QCOMPARE(result,
                  InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsFor(article.size())), l1, l2));
-        QVERIFY(result.count("<p class=\"lead\">") == 3);
+        QCOMPARE(result.count("<p class=\"lead\">"), 60);
         const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
         QCOMPARE(marks.size(), 2);
         QCOMPARE(marks[0].cursor.selectedText(), l1);
         QCOMPARE(marks[1].cursor.selectedText(), l2);
         QCOMPARE(editor->textCursor().position(), marks[0].cursor.selectionStart());
+        QTRY_VERIFY(editor->viewport()->rect().contains(editor->cursorRect())); // scrolled to the first
         QTest::keyClick(editor, Qt::Key_X);
         QVERIFY(editor->extraSelections().isEmpty());
 
