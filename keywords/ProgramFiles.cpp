@@ -20,7 +20,7 @@ bool canCreateFileIn(const QString &dir)
 
 ProgramFiles ProgramFiles::locate(const QString &programDir)
 {
-    if (canCreateFileIn(programDir))
+    if (InstalledDataFolder(programDir).isEmpty() && canCreateFileIn(programDir))
         return ProgramFiles(programDir);
     const QString userData = UserDataFolder();
     if (userData.isEmpty())
@@ -46,6 +46,12 @@ QString ProgramFiles::readPath(QStringView name) const
     if (m_programDir.isEmpty() || QFileInfo::exists(own))
         return own;
     return ProgramFilePath(m_programDir, name);
+}
+
+QString InstalledDataFolder(const QString &programDir)
+{
+    const QString folder = QDir::cleanPath(programDir + QStringLiteral("/../share/velomar"));
+    return QFileInfo(programDir).fileName() == u"bin" && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 QString UserDataFolder()
