@@ -69,18 +69,16 @@ QString ProgramFilePath(const QString &folder, QStringView fileName)
     return path;
 }
 
-SavedFile SaveProgramFile(const ProgramFiles &files, QStringView name,
-                          const std::function<bool(const QString &)> &write)
+SavedFile SaveProgramFile(const QString &own, const std::function<bool(const QString &)> &write)
 {
     SavedFile saved;
-    const QString own = files.path(name);
     if (write(own)) {
         saved.path = own;
         return saved;
     }
     saved.failed.append(own);
     const QString userData = UserDataFolder();
-    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, name);
+    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, QFileInfo(own).fileName());
     if (fallback.isEmpty() || QFileInfo(fallback).absoluteFilePath() == QFileInfo(own).absoluteFilePath())
         return saved;
     if (write(fallback))

@@ -16,7 +16,7 @@ class ProgramFiles
 {
 public:
     // Both files read and written in one folder.
-    ProgramFiles(const QString &folder) : m_folder(folder) {} // NOLINT: a folder is a placement
+    ProgramFiles(const QString &folder) : m_folder(folder) {} // implicit: a folder says it all
     // programDir when a file can be created there (tried with a temporary file, removed at once)
     // and the program is not an installed copy. Otherwise the per-user data folder, created if
     // missing; a file it has no copy of yet is read from programDir, so a list shipped or left
@@ -56,7 +56,6 @@ struct SavedFile
     QString path;
     QStringList failed;
 };
-// Saves a program file with `write` at its place, and when that fails, under the same name in the
+// Saves a program file with `write` at path, and when that fails, under the same name in the
 // per-user data folder, so that what the user did in this session is not lost.
-SavedFile SaveProgramFile(const ProgramFiles &files, QStringView name,
-                          const std::function<bool(const QString &)> &write);
+SavedFile SaveProgramFile(const QString &path, const std::function<bool(const QString &)> &write);
