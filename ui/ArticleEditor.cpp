@@ -5,8 +5,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent)
+ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent), m_counts(*document())
 {
+    // Every edit reports here before textChanged, undo, redo and setPlainText included.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) { m_counts.contentsChange(position, removed, added); });
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
@@ -45,6 +48,16 @@ QString ArticleEditor::toArticleText(const QString &editorText)
 QString ArticleEditor::articleText() const
 {
     return toArticleText(document()->toRawText());
+}
+
+ArticleStatistics ArticleEditor::statistics() const
+{
+    const ArticleStatistics stats = m_counts.total();
+#ifdef QT_DEBUG
+    const ArticleStatistics counted = CountArticle(articleText());
+    Q_ASSERT(stats.chinese == counted.chinese && stats.bytes == counted.bytes);
+#endif
+    return stats;
 }
 
 void ArticleEditor::replaceArticle(const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParagraphCounts.h"
+
 #include <QPlainTextEdit>
 
 // The article editor. The editor keeps paragraphs, but the article is counted, cut and copied
@@ -13,6 +15,8 @@ public:
     explicit ArticleEditor(QWidget *parent = nullptr);
 
     QString articleText() const;
+    // The statistics of articleText(), kept current edit by edit rather than counted here.
+    ArticleStatistics statistics() const;
     // Replaces the whole text as one edit that Ctrl+Z takes back.
     void replaceArticle(const QString &text);
     // Text shown before the user's first edit; not an edit itself.
@@ -31,4 +35,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    ParagraphCounts m_counts; // of the editor's own document; setDocument() is not for this editor
 };
