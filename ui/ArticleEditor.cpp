@@ -5,6 +5,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent), m_counts(*document())
 {
     // Every edit reports here before textChanged, undo, redo and setPlainText included.
@@ -23,19 +25,24 @@ QString ArticleEditor::toEditorText(const QString &article)
     return out;
 }
 
+namespace {
+// Raw document text: paragraphs end in U+2029, Shift+Enter leaves U+2028.
+bool isLineBreak(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
+}
+} // namespace
+
 QString ArticleEditor::toArticleText(const QString &editorText)
 {
-    // Raw document text: paragraphs end in U+2029, Shift+Enter leaves U+2028. One pass, since
-    // this runs on every keystroke over articles of megabytes.
-    qsizetype breaks = 0;
-    for (QChar c : editorText)
-        breaks += c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
+    // One pass, since a generate or a copy runs it over articles of megabytes.
+    const qsizetype breaks = std::count_if(editorText.cbegin(), editorText.cend(), isLineBreak);
     if (breaks == 0)
         return editorText;
     QString out(editorText.size() + breaks, Qt::Uninitialized);
     QChar *o = out.data();
     for (QChar c : editorText) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n')) {
+        if (isLineBreak(c)) {
             *o++ = QLatin1Char('\r');
             *o++ = QLatin1Char('\n');
         } else {
@@ -43,6 +50,14 @@ QString ArticleEditor::toArticleText(const QString &editorText)
         }
     }
     return out;
+}
+
+ArticleStatistics ArticleEditor::countParagraph(QStringView paragraph)
+{
+    // Line breaks inside a paragraph are rare; a paragraph without one needs no copy.
+    if (std::none_of(paragraph.cbegin(), paragraph.cend(), isLineBreak))
+        return CountArticle(paragraph);
+    return CountArticle(toArticleText(paragraph.toString()));
 }
 
 QString ArticleEditor::articleText() const

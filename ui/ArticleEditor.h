@@ -25,6 +25,8 @@ public:
     // The editor's own line breaks from CR LF, a lone CR or LF; and back to CR LF.
     static QString toEditorText(const QString &article);
     static QString toArticleText(const QString &editorText);
+    // One paragraph of the editor's text, counted as the article holds it.
+    static ArticleStatistics countParagraph(QStringView paragraph);
 
 Q_SIGNALS:
     // Key released, with the modifiers held at that moment.
