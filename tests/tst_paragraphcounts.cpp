@@ -50,58 +50,40 @@ private Q_SLOTS:
         };
         editor->replaceArticle(text(60)); // the notice shows a count from the first edit on
         auto at = [&] { return random.bounded(editor->document()->characterCount()); }; // mid-pair too
+        const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_A};
         for (int edit = 0; edit < 1200; ++edit) {
             // A short selection, often across a break; a long one once the article grows long.
             const int end = editor->document()->characterCount() - 1, start = at();
             QTextCursor cursor(editor->document());
             cursor.setPosition(start);
             cursor.setPosition(qMin(end, start + (end > 2000 ? 1000 : random.bounded(12))), QTextCursor::KeepAnchor);
-            switch (random.bounded(20)) {
-            case 0: // a range across paragraphs, replaced
-                cursor.setPosition(at(), QTextCursor::KeepAnchor);
-                cursor.insertText(text(8));
-                break;
-            case 1:
-            case 2:
+            editor->setTextCursor(cursor);
+            const int kind = random.bounded(20);
+            if (kind < 2) {
                 editor->undo();
-                break;
-            case 3:
+            } else if (kind == 2) {
                 editor->redo();
-                break;
-            case 4:
+            } else if (kind == 3) {
                 QGuiApplication::clipboard()->setText(text(30));
-                editor->setTextCursor(cursor);
                 editor->paste();
-                break;
-            case 5:
-            case 6: { // keys, where Backspace and Delete take a whole pair
-                editor->setTextCursor(cursor);
-                const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_A};
+            } else if (kind < 6) { // Backspace and Delete take a whole pair; Shift+Return is U+2028
                 QTest::keyClick(editor, keys[random.bounded(4)],
-                                random.bounded(4) ? Qt::NoModifier : Qt::ShiftModifier); // Shift+Return: U+2028
-                break;
-            }
-            case 7: { // a piece typed as a key's text, or committed by an input method as Chinese is
-                editor->setTextCursor(cursor);
-                const QString piece = text(1);
-                if (random.bounded(2)) {
-                    QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, piece, Qt::NoModifier);
-                } else {
-                    QInputMethodEvent commit;
-                    commit.setCommitString(piece);
-                    QApplication::sendEvent(editor, &commit);
-                }
-                break;
-            }
-            case 8: // the generate's replacement, the double click's clear, the text set at start-up
+                                random.bounded(4) ? Qt::NoModifier : Qt::ShiftModifier);
+            } else if (kind == 6) {
+                QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, text(1), Qt::NoModifier);
+            } else if (kind == 7) { // committed by an input method, as Chinese is typed
+                QInputMethodEvent commit;
+                commit.setCommitString(text(2));
+                QApplication::sendEvent(editor, &commit);
+            } else if (kind == 8) { // the generate's replacement, the double click's clear, the start-up text
                 if (random.bounded(3))
                     editor->replaceArticle(random.bounded(4) ? text(60) : QString());
                 else
                     editor->setInitialText(text(60));
-                break;
-            default: // typed over the selection, or deleted with it, as one command
+            } else { // typed over the selection or deleted with it, or a range across paragraphs replaced
+                if (kind == 9)
+                    cursor.setPosition(at(), QTextCursor::KeepAnchor);
                 cursor.insertText(text(4));
-                break;
             }
             const ArticleStatistics counted = CountArticle(editor->articleText());
             QCOMPARE(StatisticsText(editor->statistics()), StatisticsText(counted));
