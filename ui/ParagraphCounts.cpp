@@ -5,7 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-ParagraphCounts::ParagraphCounts(QTextDocument &document) : m_document(document)
+ParagraphCounts::ParagraphCounts(const QTextDocument &document) : m_document(document)
 {
     recount(0, document.blockCount() - 1, -1);
 }
@@ -63,14 +63,14 @@ void ParagraphCounts::recount(int firstBlock, int lastBlock, int oldLastBlock)
     std::vector<Paragraph> fresh;
     fresh.reserve(lastBlock - firstBlock + 1);
     for (QStringView rest = text;;) {
-        const qsizetype end = rest.indexOf(QChar::ParagraphSeparator);
-        const ArticleStatistics s = ArticleEditor::countParagraph(end < 0 ? rest : rest.first(end));
+        const qsizetype cut = rest.indexOf(QChar::ParagraphSeparator);
+        const ArticleStatistics s = ArticleEditor::countParagraph(cut < 0 ? rest : rest.first(cut));
         fresh.push_back({quint32(s.chinese), quint32(s.bytes)});
         m_chinese += s.chinese;
         m_bytes += s.bytes;
-        if (end < 0)
+        if (cut < 0)
             break;
-        rest = rest.sliced(end + 1);
+        rest = rest.sliced(cut + 1);
     }
     Q_ASSERT(fresh.size() == size_t(lastBlock - firstBlock + 1));
     // Overwrite in place where the block count stayed, so a keystroke moves nothing.

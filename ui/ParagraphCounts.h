@@ -16,8 +16,8 @@ class ParagraphCounts
     Q_DISABLE_COPY_MOVE(ParagraphCounts)
 
 public:
-    // Counts every paragraph the document holds now. Reads the document, never changes it.
-    explicit ParagraphCounts(QTextDocument &document);
+    // Counts every paragraph the document holds now.
+    explicit ParagraphCounts(const QTextDocument &document);
 
     // QTextDocument::contentsChange: the text from position on, charsRemoved long before, is
     // charsAdded long now.
@@ -36,7 +36,7 @@ private:
 
     void recount(int firstBlock, int lastBlock, int oldLastBlock);
 
-    QTextDocument &m_document;
+    const QTextDocument &m_document;
     std::vector<Paragraph> m_paragraphs; // one per block, in document order
     qint64 m_chinese = 0;
     qint64 m_bytes = 0; // of the paragraphs alone; the line breaks between them come on top
