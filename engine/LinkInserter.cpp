@@ -46,7 +46,7 @@ void LinkInserter::Getkey1()
 
 QString LinkInserter::Tongji()
 {
-    const ArticleStatistics stats = CountArticle(m_host.articleText());
+    const ArticleStatistics stats = m_host.articleStatistics();
     m_hanziCount = stats.chinese;
     return StatisticsText(stats);
 }
@@ -57,12 +57,12 @@ void LinkInserter::Generate()
         m_host.showWarning(QStringLiteral("关键字少于两个？多加点吧！"));
         return;
     }
-    const QString article = m_host.articleText();
-    m_hanziCount = CountArticle(article).chinese;
+    Tongji();
     if (m_hanziCount < MinimumChinese) {
         m_host.showWarning(QStringLiteral("文章字数不能少于80个字，多写点吧！"));
         return;
     }
+    const QString article = m_host.articleText();
     m_host.setArticleText(InsertPair(article, m_pendingLink1, m_pendingLink2));
     if (m_host.optionState(InsertionHost::Option::CopyAfterGenerate) == BoxState::Checked)
         m_host.copyToClipboard(m_host.articleText());
