@@ -5,13 +5,18 @@ JOBS ?= $(shell nproc)
 PACKAGES := $(shell grep -v -E '^\s*(\#|$$)' packages.txt)
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: run test bench deps configure build format asan
+.PHONY: run test bench package deps configure build format asan
 
 run: build
 	$(BUILD)/app/velomar
 
 test: build
 	cd $(BUILD) && LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The Debian package, velomar_<version>_<arch>.deb, in this folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/velomar_*.deb .
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DVELOMAR_BUILD_BENCH=ON -DVELOMAR_BUILD_TESTS=OFF

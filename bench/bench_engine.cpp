@@ -71,6 +71,7 @@ class BenchHost final : public InsertionHost
 public:
     BoxState optionState(Option) const override { return BoxState::Checked; }
     QString articleText() const override { return {}; }
+    ArticleStatistics articleStatistics() const override { return {}; }
     void setArticleText(const QString &) override {}
     void copyToClipboard(const QString &) override {}
     void showWarning(const QString &) override {}

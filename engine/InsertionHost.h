@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Markup.h"
+#include "Statistics.h"
 
 #include <QString>
 
@@ -22,6 +23,8 @@ public:
     virtual BoxState optionState(Option option) const = 0;
     // The article with CR LF line breaks, as the user's text is counted.
     virtual QString articleText() const = 0;
+    // What counting articleText() would give, without the cost of doing it.
+    virtual ArticleStatistics articleStatistics() const = 0;
     // Replaces the whole article; the editor's change behaviour runs before this returns.
     virtual void setArticleText(const QString &text) = 0;
     // Clears the clipboard, then puts the text on it.

@@ -80,7 +80,7 @@ void LinkInserter::Getkey1()
 
 QString LinkInserter::Tongji()
 {
-    const ArticleStatistics stats = CountArticle(m_host.articleText());
+    const ArticleStatistics stats = m_host.articleStatistics();
     m_hanziCount = stats.chinese;
     return StatisticsText(stats);
 }
@@ -91,12 +91,12 @@ void LinkInserter::Generate()
         m_host.showWarning(QStringLiteral("关键字少于两个？多加点吧！"));
         return;
     }
-    const QString article = m_host.articleText();
-    m_hanziCount = CountArticle(article).chinese;
+    Tongji();
     if (m_hanziCount < MinimumChinese) {
         m_host.showWarning(QStringLiteral("文章字数不能少于80个字，多写点吧！"));
         return;
     }
+    const QString article = m_host.articleText();
     InsertionPoints points = InsertionPointsFor(article.size());
     if (m_host.optionState(InsertionHost::Option::AvoidMarkup) == BoxState::Checked) {
         points = PointsOutsideMarkup(article, points);

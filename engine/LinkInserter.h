@@ -30,7 +30,8 @@ public:
     void Getkey1();
     // The generate button: two refusals, the insertion, the optional copy, the next pair.
     void Generate();
-    // Counts the article, remembers the Chinese count and returns the caption's statistics.
+    // The article's statistics as the window keeps them: remembers the Chinese count and returns
+    // the caption's text.
     QString Tongji();
 
     qint64 HanziCount() const { return m_hanziCount; }

@@ -20,7 +20,7 @@ bool canCreateFileIn(const QString &dir)
 
 ProgramFiles ProgramFiles::locate(const QString &programDir)
 {
-    if (canCreateFileIn(programDir))
+    if (InstalledDataFolder(programDir).isEmpty() && canCreateFileIn(programDir))
         return ProgramFiles(programDir);
     const QString userData = UserDataFolder();
     if (userData.isEmpty())
@@ -48,6 +48,12 @@ QString ProgramFiles::readPath(QStringView name) const
     return ProgramFilePath(m_programDir, name);
 }
 
+QString InstalledDataFolder(const QString &programDir)
+{
+    const QString folder = QDir::cleanPath(programDir + QStringLiteral("/../share/velomar"));
+    return QFileInfo(programDir).fileName() == u"bin" && QFileInfo(folder).isDir() ? folder : QString();
+}
+
 QString UserDataFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -63,18 +69,16 @@ QString ProgramFilePath(const QString &folder, QStringView fileName)
     return path;
 }
 
-SavedFile SaveProgramFile(const ProgramFiles &files, QStringView name,
-                          const std::function<bool(const QString &)> &write)
+SavedFile SaveProgramFile(const QString &own, const std::function<bool(const QString &)> &write)
 {
     SavedFile saved;
-    const QString own = files.path(name);
     if (write(own)) {
         saved.path = own;
         return saved;
     }
     saved.failed.append(own);
     const QString userData = UserDataFolder();
-    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, name);
+    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, QFileInfo(own).fileName());
     if (fallback.isEmpty() || QFileInfo(fallback).absoluteFilePath() == QFileInfo(own).absoluteFilePath())
         return saved;
     if (write(fallback))

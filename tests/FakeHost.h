@@ -20,6 +20,7 @@ public:
 
     BoxState optionState(Option option) const override { return options[int(option)]; }
     QString articleText() const override { return article; }
+    ArticleStatistics articleStatistics() const override { return CountArticle(article); }
     void setArticleText(const QString &text) override { article = text, ++setTextCount; }
     void copyToClipboard(const QString &text) override { clipboard << text; }
     void showWarning(const QString &message) override { warnings << message; }

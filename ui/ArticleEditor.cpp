@@ -5,8 +5,13 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent)
+#include <algorithm>
+
+ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent), m_counts(*document())
 {
+    // Every edit reports here before textChanged, undo, redo and setPlainText included.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) { m_counts.contentsChange(position, removed, added); });
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
@@ -24,19 +29,24 @@ QString ArticleEditor::toEditorText(const QString &article)
     return out;
 }
 
+namespace {
+// Raw document text: paragraphs end in U+2029, Shift+Enter leaves U+2028.
+bool isLineBreak(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
+}
+} // namespace
+
 QString ArticleEditor::toArticleText(const QString &editorText)
 {
-    // Raw document text: paragraphs end in U+2029, Shift+Enter leaves U+2028. One pass, since
-    // this runs on every keystroke over articles of megabytes.
-    qsizetype breaks = 0;
-    for (QChar c : editorText)
-        breaks += c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
+    // One pass, since a generate or a copy runs it over articles of megabytes.
+    const qsizetype breaks = std::count_if(editorText.cbegin(), editorText.cend(), isLineBreak);
     if (breaks == 0)
         return editorText;
     QString out(editorText.size() + breaks, Qt::Uninitialized);
     QChar *o = out.data();
     for (QChar c : editorText) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n')) {
+        if (isLineBreak(c)) {
             *o++ = QLatin1Char('\r');
             *o++ = QLatin1Char('\n');
         } else {
@@ -46,9 +56,27 @@ QString ArticleEditor::toArticleText(const QString &editorText)
     return out;
 }
 
+ArticleStatistics ArticleEditor::countParagraph(QStringView paragraph)
+{
+    // Line breaks inside a paragraph are rare; a paragraph without one needs no copy.
+    if (std::none_of(paragraph.cbegin(), paragraph.cend(), isLineBreak))
+        return CountArticle(paragraph);
+    return CountArticle(toArticleText(paragraph.toString()));
+}
+
 QString ArticleEditor::articleText() const
 {
     return toArticleText(document()->toRawText());
+}
+
+ArticleStatistics ArticleEditor::statistics() const
+{
+    const ArticleStatistics stats = m_counts.total();
+#ifdef QT_DEBUG
+    const ArticleStatistics counted = CountArticle(articleText());
+    Q_ASSERT(stats.chinese == counted.chinese && stats.bytes == counted.bytes);
+#endif
+    return stats;
 }
 
 void ArticleEditor::replaceArticle(const QString &text)
@@ -93,8 +121,7 @@ qsizetype ArticleEditor::toEditorPosition(const QString &editorText, qsizetype a
     // Every line break of the editor is two units of the article.
     qsizetype article = 0, i = 0;
     for (; i < editorText.size() && article < articlePosition; ++i) {
-        const QChar c = editorText[i];
-        article += c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n') ? 2 : 1;
+        article += isLineBreak(editorText[i]) ? 2 : 1;
     }
     return i;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParagraphCounts.h"
+
 #include <QPlainTextEdit>
 
 // The article editor. The editor keeps paragraphs, but the article is counted, cut and copied
@@ -13,6 +15,8 @@ public:
     explicit ArticleEditor(QWidget *parent = nullptr);
 
     QString articleText() const;
+    // The statistics of articleText(), kept current edit by edit rather than counted here.
+    ArticleStatistics statistics() const;
     // Replaces the whole text as one edit that Ctrl+Z takes back.
     void replaceArticle(const QString &text);
     // Text shown before the user's first edit; not an edit itself.
@@ -21,6 +25,8 @@ public:
     // The editor's own line breaks from CR LF, a lone CR or LF; and back to CR LF.
     static QString toEditorText(const QString &article);
     static QString toArticleText(const QString &editorText);
+    // One paragraph of the editor's text, counted as the article holds it.
+    static ArticleStatistics countParagraph(QStringView paragraph);
 
     // A stretch of the article as the engine counts it: CR LF is two units.
     struct Span
@@ -43,4 +49,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    ParagraphCounts m_counts; // of the editor's own document; setDocument() is not for this editor
 };

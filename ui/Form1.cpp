@@ -233,6 +233,11 @@ QString Form1::articleText() const
     return Text1->articleText();
 }
 
+ArticleStatistics Form1::articleStatistics() const
+{
+    return Text1->statistics();
+}
+
 void Form1::setArticleText(const QString &text)
 {
     Text1->replaceArticle(text);

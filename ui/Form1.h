@@ -91,6 +91,7 @@ private:
     // InsertionHost
     BoxState optionState(Option option) const override;
     QString articleText() const override;
+    ArticleStatistics articleStatistics() const override;
     void setArticleText(const QString &text) override;
     void copyToClipboard(const QString &text) override;
     void showWarning(const QString &message) override;

@@ -60,8 +60,8 @@ void Form1::SaveTXT(const QString &path)
 {
     if (path == m_unreadableList && m_table.count() == 0)
         return; // nothing of this session to keep: leave the file as it is
-    const SavedFile saved = SaveProgramFile(
-        m_files, DataFileName, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p); });
+    const SavedFile saved =
+        SaveProgramFile(path, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p); });
     if (saved.failed.isEmpty())
         return;
     QStringList failed;
@@ -83,7 +83,7 @@ void Form1::LoadSet()
 void Form1::SaveSet()
 {
     WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [] {});
-    SaveProgramFile(m_files, SettingFileName, [&](const QString &path) { return ::SaveSet(boxes, path); });
+    SaveProgramFile(m_files.path(SettingFileName), [&](const QString &path) { return ::SaveSet(boxes, path); });
 }
 
 void Form1::Command3_Click()

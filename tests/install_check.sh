@@ -1,0 +1,41 @@
+#!/bin/sh
+# Installs the build into a temporary DESTDIR and checks the tree as a desktop uses it: the menu
+# entry and the metadata validate, every icon size is there, and the installed program starts,
+# finds its skin and keeps the user's files in the per-user folder of $HOME.
+set -eu
+build=$1
+root=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$root"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+DESTDIR=$root/dest cmake --install "$build" --prefix /usr >/dev/null
+usr=$root/dest/usr
+desktop=$(ls "$usr"/share/applications/*.desktop)
+id=$(basename "$desktop" .desktop)
+desktop-file-validate "$desktop" | grep -v ': hint: ' && fail "desktop entry"
+grep -qx "Icon=$id" "$desktop" || fail "icon name"
+appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" >/dev/null || fail "metadata"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$usr/share/metainfo/$id.metainfo.xml" ||
+    fail "metadata names another desktop entry"
+test -s "$usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "scalable icon"
+for size in 16 32 48 64 128 256; do
+    png=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png
+    # Width and height stand in the PNG header as two big-endian 32-bit numbers at byte 16.
+    dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+    [ "$dims" = "${size}x${size}" ] || fail "$png is $dims"
+done
+
+mkdir "$root/home"
+env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$root/home" QT_QPA_PLATFORM=offscreen "$usr/bin/velomar" &
+pid=$!
+userdata=$root/home/.local/share/Velomar
+for _ in $(seq 100); do
+    [ -d "$userdata" ] && grep -q "$usr/lib/velomar/libPifu.so" "/proc/$pid/maps" && break
+    kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
+    sleep 0.1
+done
+[ -d "$userdata" ] || fail "no per-user folder"
+grep -q "$usr/lib/velomar/libPifu.so" "/proc/$pid/maps" || fail "skin library not loaded"
+[ ! -e "$usr/bin/Data.txt" ] && [ ! -e "$usr/bin/Setting.ini" ] || fail "files written beside the program"
+echo "1 passed, 0 failed"

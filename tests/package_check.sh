@@ -1,0 +1,28 @@
+#!/bin/sh
+# Builds the Debian package from the build tree into a temporary folder and checks its control
+# fields and its files. Nothing is installed on this machine.
+set -eu
+build=$1
+version=$2
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$out" >/dev/null)
+deb=$out/velomar_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || fail "no $deb"
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = velomar ] && [ "$(field Version)" = "$version" ] || fail "name or version"
+field Depends | grep -q 'fonts-wqy-microhei | fonts-noto-cjk' || fail "CJK font"
+field Depends | grep -q 'libqt6widgets6 (>=' || fail "library dependencies not computed"
+[ "$(field Recommends)" = 'fcitx5-frontend-qt6 | ibus' ] || fail "input method frontends"
+[ -n "$(field Maintainer)" ] && [ -n "$(field Homepage)" ] && [ "$(field Section)" = text ] || fail "fields"
+field Description | grep -q '中文' || fail "Chinese description"
+files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
+id=$(echo "$files" | sed -n 's|^\./usr/share/applications/\(.*\)\.desktop$|\1|p')
+for f in bin/velomar lib/velomar/libPifu.so share/velomar/Pifu.she share/applications/$id.desktop \
+    share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+    share/icons/hicolor/48x48/apps/$id.png; do
+    echo "$files" | grep -qx "\./usr/$f" || fail "missing /usr/$f"
+done
+echo "1 passed, 0 failed"
