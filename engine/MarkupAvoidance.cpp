@@ -176,6 +176,8 @@ Span elementAround(QStringView text, qsizetype point, QChar open, QStringView na
 // A Markdown link or image, "[text](target)" or "![text](target)", on one line.
 Span markdownLinkAround(QStringView text, qsizetype point)
 {
+    if (firstCharWithin(text, u')', point, point, LineReach) < 0)
+        return {}; // no link ends ahead
     const qsizetype lineStart = lastWithin(text, u'\n', point - 1, point, LineReach) + 1;
     const qsizetype lineEnd = std::min(text.size(), point + LineReach);
     for (qsizetype at = lastWithin(text, u'[', point - 1, point, LineReach); at >= lineStart;

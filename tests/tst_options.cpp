@@ -49,7 +49,7 @@ class TestOptions : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // options: bold, italic, new window (box states); format 0 HTML, 1 UBB, 2 Markdown.
+    // options: bold, italic, new window (box states); format 1 UBB, 2 Markdown.
     void formats_data()
     {
         QTest::addColumn<int>("format");
@@ -57,47 +57,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keyWord");
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("expected");
-        const QString ubb[] = {"[url=L]K[/url]", "[b][url=L]K[/url][/b]", "[i][url=L]K[/url][/i]",
-                               "[i][b][url=L]K[/url][/b][/i]"};
-        const QString md[] = {"[K](L)", "[**K**](L)", "[*K*](L)", "[***K***](L)"};
-        for (int o = 0; o < 8; ++o) {
+        const char *ubb[] = {"[url=L]K[/url]", "[b][url=L]K[/url][/b]", "[i][url=L]K[/url][/i]",
+                             "[i][b][url=L]K[/url][/b][/i]"};
+        const char *md[] = {"[K](L)", "[**K**](L)", "[*K*](L)", "[***K***](L)"};
+        for (int o = 0; o < 8; ++o) { // every combination; new window changes nothing
             const QString options = QString("%1%2%3").arg(o & 1).arg((o >> 1) & 1).arg((o >> 2) & 1);
             QTest::addRow("UBB %s", qPrintable(options)) << 1 << options << "K"
-                                                         << "L" << ubb[o & 3];
+                                                         << "L" << QString(ubb[o & 3]);
             QTest::addRow("Markdown %s", qPrintable(options)) << 2 << options << "K"
-                                                              << "L" << md[o & 3];
+                                                              << "L" << QString(md[o & 3]);
         }
-        QTest::newRow("UBB grayed") << 1 << "220"
-                                    << "K"
-                                    << "L" << ubb[0];
-        QTest::newRow("UBB brackets in keyword") << 1 << "000"
-                                                 << "[b]茶[/url]"
-                                                 << "L"
-                                                 << "[url=L]［b］茶［/url］[/url]";
-        QTest::newRow("UBB link") << 1 << "000"
-                                  << "K"
-                                  << "http://a/b c]\"'[\t"
-                                  << "[url=http://a/b%20c%5D%22%27%5B%09]K[/url]";
-        QTest::newRow("UBB placeholders are plain text") << 1 << "000"
-                                                         << "链接A"
-                                                         << "x关键字A"
-                                                         << "[url=x关键字A]链接A[/url]";
-        QTest::newRow("Markdown keyword") << 2 << "100"
-                                          << "a]b*c_d\\`~<&|["
-                                          << "L"
-                                          << "[**a\\]b\\*c\\_d\\\\\\`\\~\\<\\&\\|\\[**](L)";
-        QTest::newRow("Markdown link") << 2 << "000"
-                                       << "K"
-                                       << "http://a/b (c)<d>\\e"
-                                       << "[K](http://a/b%20\\(c\\)\\<d\\>\\\\e)";
-        QTest::newRow("Markdown empty keyword keeps no stars") << 2 << "110"
-                                                               << ""
-                                                               << "L"
-                                                               << "[](L)";
-        QTest::newRow("HTML unchanged") << 0 << "111"
-                                        << "K"
-                                        << "L"
-                                        << R"(<I><B><a href="L" target="_blank" alt="K">K</a></B></I>)";
+        const struct
+        {
+            const char *tag;
+            int format;
+            const char *options, *keyWord, *link, *expected;
+        } rows[] = {
+            {"UBB grayed", 1, "220", "K", "L", "[url=L]K[/url]"},
+            {"UBB brackets in keyword", 1, "000", "[b]茶[/url]", "L", "[url=L]［b］茶［/url］[/url]"},
+            {"UBB link", 1, "000", "K", "http://a/b c]\"'[\t", "[url=http://a/b%20c%5D%22%27%5B%09]K[/url]"},
+            {"UBB placeholders are plain text", 1, "000", "链接A", "x关键字A", "[url=x关键字A]链接A[/url]"},
+            {"Markdown keyword", 2, "100", "a]b*c_d\\`~<&|[", "L", "[**a\\]b\\*c\\_d\\\\\\`\\~\\<\\&\\|\\[**](L)"},
+            {"Markdown link", 2, "000", "K", "http://a/b (c)<d>\\e", "[K](http://a/b%20\\(c\\)\\<d\\>\\\\e)"},
+            {"Markdown empty keyword keeps no stars", 2, "110", "", "L", "[](L)"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << r.format << QString(r.options) << QString(r.keyWord) << QString(r.link)
+                                 << QString(r.expected);
     }
     void formats()
     {
@@ -227,47 +213,46 @@ private Q_SLOTS:
     }
 
     // LoadSet reads the three keys of the advanced page; SaveSet leaves a file without them as it is
-    // while they are 0 and writes them only when they differ from what the file gives.
+    // while they are 0 and writes them only when they differ from what the file gives. States are
+    // link format, avoid, rotate.
     void settings_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QList<int>>("loaded"); // link format, avoid, rotate
-        QTest::addColumn<QList<int>>("saved");
-        QTest::addColumn<QByteArray>("after");
-        const QByteArray four = "[Setting]\r\n粗体=1\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n";
-        QTest::newRow("old file, all off") << four << QList<int>{0, 0, 0} << QList<int>{0, 0, 0} << four;
-        QTest::newRow("old file, all on") << four << QList<int>{0, 0, 0} << QList<int>{2, 1, 1}
-                                          << four + "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n";
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("after");
+        const QString four = "[Setting]\r\n粗体=1\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n";
+        const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n", halves = "链接格式=1.5\r\n避开标签=0.5\r\n";
+        QTest::newRow("old file, all off") << four << "000"
+                                           << "000" << four;
+        QTest::newRow("old file, all on") << four << "000"
+                                          << "211" << four + "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n";
         QTest::newRow("switched off") << four + "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n"
-                                      << QList<int>{1, 1, 1} << QList<int>{0, 1, 0}
-                                      << four + "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n";
-        QTest::newRow("out of range reads as 0 and stays")
-            << four + "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n"
-            << QList<int>{0, 0, 0} << QList<int>{0, 0, 0} << four + "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n";
-        QTest::newRow("halves to even") << four + "链接格式=1.5\r\n避开标签=0.5\r\n"
-                                        << QList<int>{2, 0, 0} << QList<int>{2, 0, 0}
-                                        << four + "链接格式=1.5\r\n避开标签=0.5\r\n";
+                                      << "111"
+                                      << "010" << four + "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n";
+        QTest::newRow("out of range reads as 0 and stays") << four + odd << "000"
+                                                           << "000" << four + odd;
+        QTest::newRow("halves to even") << four + halves << "200"
+                                        << "200" << four + halves;
     }
     void settings()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QList<int>, loaded);
-        QFETCH(QList<int>, saved);
-        QFETCH(QByteArray, after);
+        QFETCH(QString, before);
+        QFETCH(QString, loaded);
+        QFETCH(QString, saved);
+        QFETCH(QString, after);
         QTemporaryDir dir;
         const QString path = dir.filePath("Setting.ini");
-        writeFile(path, Gbk::encode(QString::fromUtf8(before)));
+        writeFile(path, Gbk::encode(before));
         FakeOptions options;
         LoadSet(options, path);
-        QCOMPARE((QList<int>{options.states[OptionBoxes::LinkFormat], options.states[OptionBoxes::AvoidMarkup],
-                             options.states[OptionBoxes::RotateKeywords]}),
-                 loaded);
         QCOMPARE(options.states[OptionBoxes::CB], 1);
-        options.states[OptionBoxes::LinkFormat] = saved[0];
-        options.states[OptionBoxes::AvoidMarkup] = saved[1];
-        options.states[OptionBoxes::RotateKeywords] = saved[2];
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(options.states[OptionBoxes::LinkFormat + i], loaded[i].digitValue());
+            options.states[OptionBoxes::LinkFormat + i] = saved[i].digitValue();
+        }
         QVERIFY(SaveSet(options, path));
-        QCOMPARE(Gbk::decode(readFile(path)), QString::fromUtf8(after));
+        QCOMPARE(Gbk::decode(readFile(path)), after);
     }
 
     // The window: the third page in twips, its options read at start-up and used by generate, the
