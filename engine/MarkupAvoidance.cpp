@@ -219,9 +219,11 @@ Span runAround(QStringView text, qsizetype point)
 qsizetype PointOutsideMarkup(QStringView text, qsizetype point)
 {
     // Outer spans (links) are tried before the tags and words inside them; a move can land inside
-    // another span, so the finders run again until none holds the point. Every move goes forward,
-    // or back to a span's start when the span reaches the end, so a few rounds always settle it.
-    for (int round = 0; round < 16; ++round) {
+    // another span, so the finders run again until none holds the point. Moves go forward until a
+    // span reaches the end; from then on everything ahead is mark-up, so they only go back. Each
+    // phase moves one way only, so it ends (badly formed mark-up can overlap without nesting).
+    bool back = false;
+    for (;;) {
         Span span = elementAround(text, point, u'<', u"a", u"</a");
         if (!span.holds(point))
             span = elementAround(text, point, u'[', u"url", u"[/url]");
@@ -233,9 +235,9 @@ qsizetype PointOutsideMarkup(QStringView text, qsizetype point)
             span = runAround(text, point);
         if (!span.holds(point))
             return point;
-        point = span.end < text.size() ? span.end : span.begin;
+        back = back || span.end >= text.size();
+        point = back ? span.begin : span.end;
     }
-    return point;
 }
 
 InsertionPoints PointsOutsideMarkup(QStringView article, InsertionPoints points)

@@ -122,6 +122,7 @@ private Q_SLOTS:
         QTest::addRow("word at the very end") << "中文^Eng|lish";
         QTest::addRow("unclosed link runs to the end") << "中^<a href=u>链|接";
         QTest::addRow("between two words") << "Green|^ tea";
+        QTest::addRow("overlapping, unclosed mark-up") << "^<a href=x>[链</a>[url=y](文|字)";
         QTest::addRow("link holding a word") << "中<a href=u>Gr|een tea</a>^文";
     }
     void safePoint()
