@@ -21,6 +21,8 @@ public:
     // The editor's own line breaks from CR LF, a lone CR or LF; and back to CR LF.
     static QString toEditorText(const QString &article);
     static QString toArticleText(const QString &editorText);
+    // Ctrl+A with Ctrl alone held (Shift or Alt as well: no), whatever Caps Lock says.
+    static bool isSelectAll(int key, Qt::KeyboardModifiers modifiers);
 
 Q_SIGNALS:
     // Key released, with the modifiers held at that moment.
