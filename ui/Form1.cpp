@@ -1,12 +1,12 @@
 #include "Form1.h"
 
 #include "ArticleEditor.h"
+#include "Centring.h"
 #include "Controls.h"
 #include "Messages.h"
 #include "Notice.h"
 #include "ProgramFiles.h"
 #include "Skin.h"
-#include "Twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -83,11 +82,7 @@ bool Form1::Form_Load()
 
     JiaTXT(dataFile(DataFileName));
 
-    if (const QScreen *s = screen()) {
-        const QRect frame = frameGeometry();
-        move(s->geometry().topLeft() + QPoint(Twips::centred(s->geometry().width(), frame.width()),
-                                              Twips::centred(s->geometry().height(), frame.height())));
-    }
+    Centring::centreOnScreen(this);
 
     setWindowTitle(CaptionPrefix + m_engine.Tongji());
 
@@ -101,6 +96,7 @@ bool Form1::Form_Load()
 void Form1::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
+    releaseSubscriptionDialog();
     event->accept(); // closing is never refused
 }
 
