@@ -69,10 +69,12 @@ private Q_SLOTS:
         QVERIFY(QDir(m_tmp.path()).isEmpty()); // the picture's temporary file is gone
     }
 
-    void opens()
+    // Opens with the picture fetched, centred by its frame, the address box focused. Each click on
+    // the picture fetches it again through a temporary file; bytes that are no picture leave the
+    // last one in place.
+    void opensAndRefreshesPicture()
     {
         QCOMPARE(m_server->requests.value(0).target, "/cgi-bin/getverifyimage?aid=23000101&30815");
-        QCOMPARE(shown(), 10);
         QCOMPARE(m_dialog->size(), QSize(149, 144));
         QTRY_COMPARE(m_dialog->frameGeometry().topLeft(), // by the frame, once it is known
                      Centring::framePosition(m_dialog->screen()->geometry(), m_dialog->frameGeometry().size()));
@@ -82,6 +84,17 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(chain.join(' '), "Text1 Text2 Command1 Picture1 Text1");
+
+        m_pictures << picture(200) << "<html>not a picture</html>";
+        QFileSystemWatcher watcher({m_tmp.path()});
+        QSignalSpy tmpChanged(&watcher, &QFileSystemWatcher::directoryChanged);
+        QList<int> shownGreys{shown()};
+        for (int i = 0; i < 2; ++i)
+            click("Picture1"), shownGreys << shown();
+        QCOMPARE(shownGreys, (QList<int>{10, 200, 200}));
+        QTRY_VERIFY(!tmpChanged.isEmpty()); // written and emptied again, as cleanup checks
+        QCOMPARE(m_server->count("GET"), 3);
+        QCOMPARE(m_server->requests[2].target, m_server->requests[0].target);
     }
 
     // A click into the address box and a Tab into the code box clear the placeholders; what is typed
@@ -181,56 +194,39 @@ private Q_SLOTS:
         QCOMPARE(code->text(), "k3x9");
     }
 
-    // Each click fetches the picture again through a temporary file; bytes that are no picture
-    // leave the last one in place.
-    void pictureRefresh()
-    {
-        m_pictures << picture(200) << "<html>not a picture</html>";
-        QFileSystemWatcher watcher({m_tmp.path()});
-        QSignalSpy tmpChanged(&watcher, &QFileSystemWatcher::directoryChanged);
-        click("Picture1");
-        QCOMPARE(shown(), 200);
-        QTRY_VERIFY(!tmpChanged.isEmpty()); // emptied again, as cleanup checks
-        click("Picture1");
-        QCOMPARE(shown(), 200);
-        QCOMPARE(m_server->count("GET"), 3);
-        QCOMPARE(m_server->requests[2].target, m_server->requests[0].target);
-    }
-
     // Events run between the pieces of the answer: closing the dialog there, or its owner deleting
-    // it, ends the read quietly.
-    void closedWhileReadingAnswer_data()
+    // it, ends the read quietly. Closed while its picture is fetched, it hides at once and goes
+    // when the fetch returns.
+    void closedMidway_data()
     {
-        QTest::addColumn<bool>("deleted");
-        QTest::newRow("closed") << false;
-        QTest::newRow("deleted") << true;
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"closed reading", "deleted reading", "closed fetching"})
+            QTest::newRow(how) << QString(how);
     }
-    void closedWhileReadingAnswer()
+    void closedMidway()
     {
-        QFETCH(bool, deleted);
-        m_postAnswer = {.body = QByteArray(4 << 20, ' ') + Gbk::encode(u"感谢您订阅")};
-        click("Command1");
-        // A timer, like a click on the close box, is served between two pieces; the answer's 4096
-        // pieces take far longer to read than the timer's millisecond. The newest reply is the request's.
-        connect(m_dialog->findChildren<QNetworkReply *>().last(), &QNetworkReply::finished, this, [this, deleted] {
-            QTimer::singleShot(1, m_dialog,
-                               [this, deleted] { deleted ? delete m_dialog.data() : (void)m_dialog->close(); });
-        });
+        QFETCH(QString, how);
+        if (how == "closed fetching") {
+            bool closedAtOnce = true;
+            m_server->answer = [&](const HttpRequest &) {
+                closedAtOnce = m_dialog->close() || !m_dialog->isHidden();
+                return HttpAnswer{};
+            };
+            click("Picture1");
+            QVERIFY(!closedAtOnce);
+        } else {
+            m_postAnswer = {.body = QByteArray(4 << 20, ' ') + Gbk::encode(u"感谢您订阅")};
+            click("Command1");
+            // A timer, like a click on the close box, is served between two pieces; the answer's 4096
+            // pieces take far longer to read than its millisecond. The newest reply is the request's.
+            connect(m_dialog->findChildren<QNetworkReply *>().last(), &QNetworkReply::finished, this, [this, how] {
+                QTimer::singleShot(1, m_dialog, [this, how] {
+                    how == "deleted reading" ? delete m_dialog.data() : (void)m_dialog->close();
+                });
+            });
+        }
         QTRY_VERIFY(m_dialog.isNull());
         QVERIFY(m_messages.isEmpty());
-    }
-
-    // Closed while its picture is fetched, the dialog hides at once and goes when the fetch returns.
-    void closedWhileFetchingPicture()
-    {
-        bool closedAtOnce = true;
-        m_server->answer = [&](const HttpRequest &) {
-            closedAtOnce = m_dialog->close() || !m_dialog->isHidden();
-            return HttpAnswer{};
-        };
-        click("Picture1");
-        QVERIFY(!closedAtOnce);
-        QTRY_VERIFY(m_dialog.isNull());
     }
 };
 
