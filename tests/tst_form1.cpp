@@ -35,15 +35,6 @@ QString chinese(int n)
 {
     return QString(n, QChar(0x6587));
 }
-
-// Runs `answer` on the modal box or popup menu once it is up; it answers false until then.
-void whenUp(const std::function<bool()> &answer)
-{
-    QTimer::singleShot(0, [answer] {
-        if (!answer())
-            whenUp(answer);
-    });
-}
 } // namespace
 
 class TestForm1 : public QObject
@@ -64,9 +55,9 @@ class TestForm1 : public QObject
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
     }
-    void open(Form1::VersionCheck check = {})
+    void open()
     {
-        m_w = std::make_unique<Form1>(m_dir->path(), std::move(check));
+        m_w = std::make_unique<Form1>(m_dir->path());
         QVERIFY(m_w->Form_Load());
         m_w->show();
         activate(m_w.get());
@@ -111,8 +102,9 @@ private Q_SLOTS:
         for (const auto &[name, twips] :
              {std::pair("Text1", QRect(120, 1200, 8055, 4275)), std::pair("ListView1", QRect(120, 420, 8055, 4455)),
               std::pair("Command4", QRect(6960, 5460, 1095, 375))}) {
-            QWidget *w = child(name), *tab = child("SSTab1");
-            child<QTabWidget>("SSTab1")->setCurrentWidget(w->parentWidget());
+            QWidget *w = child(name);
+            auto *tab = child<QTabWidget>("SSTab1");
+            tab->setCurrentWidget(w->parentWidget());
             QTRY_VERIFY(w->isVisible());
             QCOMPARE(QRect(w->mapTo(tab, QPoint()), w->size()),
                      Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -265,16 +257,15 @@ private Q_SLOTS:
         // Its own context menu (in Chinese) and the window losing activation take the focus
         // without moving it to another control: the box stays empty, Paste gives the clipboard.
         QGuiApplication::clipboard()->setText("http://mine.example/");
-        whenUp([] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            for (QAction *action : menu ? menu->actions() : QList<QAction *>())
-                if (action->text().startsWith("粘贴"))
-                    action->trigger();
-            return menu && menu->close();
-        });
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), tlink->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(tlink, &menuEvent);
-        QTRY_COMPARE(tlink->text(), "http://mine.example/");
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction *action : menu->actions())
+            if (action->text().startsWith("粘贴"))
+                action->trigger();
+        menu->close();
+        QCOMPARE(tlink->text(), "http://mine.example/");
         activate(m_w.get()); // offscreen, the closed menu leaves no window active
         QTest::mouseClick(twords, Qt::LeftButton);
         QWidget other;
@@ -383,17 +374,17 @@ private Q_SLOTS:
     void messageBox()
     {
         QString seen;
-        whenUp([&seen] {
+        std::function<void()> answer = [&] { // on the box as soon as it is up
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box)
-                return false;
+                return QTimer::singleShot(0, answer);
             const QList<QAbstractButton *> buttons = box->buttons();
             seen = QString("%1|%2|%3|%4")
                        .arg(box->icon())
                        .arg(box->windowTitle(), box->text(), buttons.size() == 1 ? buttons[0]->text() : "buttons");
             box->accept();
-            return true;
-        });
+        };
+        QTimer::singleShot(0, answer);
         Messages::SetHook({});
         Messages::Show(m_w.get(), QMessageBox::Information, "一\r二\r\nQQ:1");
         answerBoxesHere();
