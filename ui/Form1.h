@@ -77,6 +77,7 @@ private:
     void buildControls();
     void setTabOrder();
     void Form_Unload();
+    void releaseSubscriptionDialog();
     // The stored files: the keyword list and the four options.
     void JiaTXT(const QString &path);
     void SaveTXT(const QString &path);
