@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "ProgramFiles.h"
+#include "QtChinese.h"
 
 #include <QApplication>
 
@@ -7,6 +8,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velomar"));
+    LoadQtChinese();
     Form1 window(ProgramFiles::locate(), Form1::checkV);
     if (!window.Form_Load())
         return 0; // a newer version was announced: end without showing or saving anything

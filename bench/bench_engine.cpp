@@ -120,8 +120,7 @@ void BM_SafeVsPlainInsertion(benchmark::State &state)
         auto t0 = std::chrono::steady_clock::now();
         const QString plain = InsertPair(text, link1, link2);
         auto t1 = std::chrono::steady_clock::now();
-        const QString safe =
-            InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsFor(text.size())), link1, link2);
+        const QString safe = InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsIn(text)), link1, link2);
         auto t2 = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(plain.data());
         benchmark::DoNotOptimize(safe.data());

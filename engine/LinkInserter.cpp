@@ -97,13 +97,12 @@ void LinkInserter::Generate()
         return;
     }
     const QString article = m_host.articleText();
-    InsertionPoints points = InsertionPointsFor(article.size());
-    if (m_host.optionState(InsertionHost::Option::AvoidMarkup) == BoxState::Checked) {
+    // A point first moves out of a CR LF or surrogate pair, then out of mark-up; the second move
+    // never lands inside such a pair again.
+    InsertionPoints points = InsertionPointsIn(article);
+    if (m_host.optionState(InsertionHost::Option::AvoidMarkup) == BoxState::Checked)
         points = PointsOutsideMarkup(article, points);
-        m_host.setArticleText(InsertPairAt(article, points, m_pendingLink1, m_pendingLink2));
-    } else {
-        m_host.setArticleText(InsertPair(article, m_pendingLink1, m_pendingLink2));
-    }
+    m_host.setArticleText(InsertPairAt(article, points, m_pendingLink1, m_pendingLink2));
     m_host.showInsertedLinks({points.first, m_pendingLink1.size()},
                              {points.second + m_pendingLink1.size(), m_pendingLink2.size()});
     if (m_host.optionState(InsertionHost::Option::CopyAfterGenerate) == BoxState::Checked)

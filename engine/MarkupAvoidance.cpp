@@ -247,15 +247,3 @@ InsertionPoints PointsOutsideMarkup(QStringView article, InsertionPoints points)
         std::swap(moved.first, moved.second);
     return moved;
 }
-
-QString InsertPairAt(QStringView article, InsertionPoints points, const QString &link1, const QString &link2)
-{
-    QString out;
-    out.reserve(article.size() + link1.size() + link2.size());
-    out.append(article.first(points.first));
-    out.append(link1);
-    out.append(article.sliced(points.first, points.second - points.first));
-    out.append(link2);
-    out.append(article.sliced(points.second));
-    return out;
-}

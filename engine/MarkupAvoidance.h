@@ -14,5 +14,3 @@
 qsizetype PointOutsideMarkup(QStringView article, qsizetype point);
 // Both points moved on their own; if they cross, they are put back in order.
 InsertionPoints PointsOutsideMarkup(QStringView article, InsertionPoints points);
-// The article with link1 at the first point and link2 at the second (first <= second).
-QString InsertPairAt(QStringView article, InsertionPoints points, const QString &link1, const QString &link2);

@@ -13,7 +13,7 @@ deb=$out/velomar_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $deb"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velomar ] && [ "$(field Version)" = "$version" ] || fail "name or version"
-field Depends | grep -q 'fonts-wqy-microhei | fonts-noto-cjk' || fail "CJK font"
+field Depends | grep -q 'fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n' || fail "CJK font, Qt's Chinese texts"
 field Depends | grep -q 'libqt6widgets6 (>=' || fail "library dependencies not computed"
 [ "$(field Recommends)" = 'fcitx5-frontend-qt6 | ibus' ] || fail "input method frontends"
 [ -n "$(field Maintainer)" ] && [ -n "$(field Homepage)" ] && [ "$(field Section)" = text ] || fail "fields"

@@ -143,6 +143,28 @@ private Q_SLOTS:
                  "中文<img src=\"a.png\" alt=\"x\">12文字");
     }
 
+    // A point first leaves a CR LF pair, then mark-up; the marked spans are where the links went.
+    void generateComposesBothRules()
+    {
+        KeywordTable table;
+        table.append("K1", "u1");
+        table.append("K2", "u2");
+        FakeHost host;
+        host.options[int(Option::AvoidMarkup)] = BoxState::Checked;
+        ScriptedRandom random({1, 2});
+        LinkInserter engine(table, host, random);
+        engine.GetKey();
+        const QString l1 = engine.PendingLink1(), l2 = engine.PendingLink2();
+        const QString a = QString(27, QChar(0x6587)) + "ab", b = QString(60, QChar(0x6587)); // CR LF at 29
+        host.article = a + "\r\n" + b;
+        engine.Generate();
+        QCOMPARE(host.article, a + l1 + "\r\n" + b.left(39) + l2 + b.mid(39));
+        QCOMPARE(host.shown.size(), 2);
+        QCOMPARE(host.shown[0].start, 29);
+        QCOMPARE(host.shown[1].start, 70 + l1.size());
+        QCOMPARE(host.shown[1].length, l2.size());
+    }
+
     // Every record once a cycle, over many cycles; a change to the table starts a new cycle.
     void rotation()
     {
@@ -269,8 +291,7 @@ private Q_SLOTS:
         const QString l1 = w->engine().PendingLink1(), l2 = w->engine().PendingLink2();
         w->Command1_Click();
         const QString result = editor->articleText();
-        QCOMPARE(result,
-                 InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsFor(article.size())), l1, l2));
+        QCOMPARE(result, InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsIn(article)), l1, l2));
         QCOMPARE(result.count("<p class=\"lead\">"), 60);
         const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
         QCOMPARE(marks.size(), 2);

@@ -93,10 +93,20 @@ void ArticleEditor::setInitialText(const QString &text)
     setPlainText(toEditorText(text));
 }
 
+bool ArticleEditor::isSelectAll(int key, Qt::KeyboardModifiers modifiers)
+{
+    return key == Qt::Key_A &&
+           (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ControlModifier;
+}
+
 void ArticleEditor::keyPressEvent(QKeyEvent *event)
 {
-    // Select-all happens when the A key is released, with the modifiers held then.
-    if (event == QKeySequence::SelectAll) {
+    // Selected on the press as well as on the release (the window's rule), so it works whichever
+    // key is let go first. The platform's own select-all keys, where they differ, select nothing.
+    const bool ctrlA = isSelectAll(event->key(), event->modifiers());
+    if (ctrlA)
+        selectAll();
+    if (ctrlA || event == QKeySequence::SelectAll) {
         event->accept();
         return;
     }

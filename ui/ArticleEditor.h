@@ -27,6 +27,8 @@ public:
     static QString toArticleText(const QString &editorText);
     // One paragraph of the editor's text, counted as the article holds it.
     static ArticleStatistics countParagraph(QStringView paragraph);
+    // Ctrl+A with Ctrl alone held (Shift or Alt as well: no), whatever Caps Lock says.
+    static bool isSelectAll(int key, Qt::KeyboardModifiers modifiers);
 
     // A stretch of the article as the engine counts it: CR LF is two units.
     struct Span

@@ -3,7 +3,10 @@
 #include "Settings.h"
 #include "Twips.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 ClickLabel::ClickLabel(QWidget *parent) : QLabel(parent)
 {
@@ -90,4 +93,18 @@ void TabPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     relayout();
+}
+
+bool PlainTextTips::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                              const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    // Escaped mark-up that shows every character as it stands, spaces too, on one line; an
+    // empty text hides the tip.
+    const QString shown = QStringLiteral("<p style='white-space:pre'>") + tip.toHtmlEscaped() + QStringLiteral("</p>");
+    QToolTip::showText(event->globalPos(), tip.isEmpty() ? QString() : shown, view->viewport(), option.rect);
+    event->setAccepted(!tip.isEmpty());
+    return event->isAccepted();
 }

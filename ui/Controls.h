@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QWidget>
 
 #include <QList>
@@ -75,4 +76,17 @@ private:
     };
     QWidget *m_tabControl;
     QList<Placement> m_placements;
+};
+
+// Shows a cell's tooltip as the characters it holds. A tooltip takes text that looks like mark-up
+// as rich text and loads the pictures it names, and any imported keyword can look like that.
+class PlainTextTips final : public QStyledItemDelegate
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PlainTextTips)
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
 };

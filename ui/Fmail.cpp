@@ -1,5 +1,6 @@
 #include "Fmail.h"
 
+#include "Centring.h"
 #include "Messages.h"
 
 #include "Inet.h"
@@ -16,7 +17,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTemporaryFile>
 
 #include <optional>
@@ -31,8 +31,11 @@ bool isLeftClick(const QEvent *event)
 
 } // namespace
 
-Fmail::Fmail(const QIcon &icon, Subscription::Service service)
-    : Picture1(new QLabel(this)), Label1(new QLabel(u"邮箱地址:@qq.com"_qs, this)),
+Fmail::Fmail(const QIcon &icon, Subscription::Service service, QWidget *owner)
+    // Close button only: minimise and maximise buttons would leave no room for the caption.
+    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      Picture1(new QLabel(this)), Label1(new QLabel(u"邮箱地址:@qq.com"_qs, this)),
       Text1(new QLineEdit(u"邮箱地址"_qs, this)), Text2(new QLineEdit(u"验证码"_qs, this)),
       Command1(new QPushButton(u"确定"_qs, this)), Inet1(new Inet(this)), m_service(std::move(service))
 {
@@ -52,6 +55,7 @@ Fmail::Fmail(const QIcon &icon, Subscription::Service service)
     Text2->setGeometry(Twips::toPixels(120, 1680, 1095, 375));
     Command1->setGeometry(Twips::toPixels(1320, 1680, 735, 375));
 
+    Label1->setTextFormat(Qt::PlainText);
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setFocusPolicy(Qt::TabFocus);
@@ -79,20 +83,8 @@ void Fmail::Form_Load(const QIcon &icon)
     setWindowIcon(icon);
     setWindowTitle(u"订阅后自动发送"_qs);
     Qirvan::SetWindowFlag(this, true);
-    centreOnScreen();
+    Centring::centreOnScreen(this, parentWidget());
     R();
-}
-
-void Fmail::centreOnScreen()
-{
-    winId(); // a native window knows its frame, which counts in the dialog's size
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize size = frameGeometry().size();
-    move(area.x() + Twips::centred(area.width(), size.width()),
-         area.y() + Twips::centred(area.height(), size.height()));
 }
 
 void Fmail::R()

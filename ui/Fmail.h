@@ -21,8 +21,9 @@ class Fmail final : public QWidget
 
 public:
     // Sets itself up (icon, caption, place on the screen, first picture: a blocking fetch) and
-    // stays hidden until shown. Modeless; it deletes itself when it closes.
-    explicit Fmail(const QIcon &icon, Subscription::Service service = Subscription::Service::configured());
+    // stays hidden until shown. Modeless, above its owner; it deletes itself when it closes.
+    explicit Fmail(const QIcon &icon, Subscription::Service service = Subscription::Service::configured(),
+                   QWidget *owner = nullptr);
     ~Fmail() override;
 
 protected:
@@ -31,7 +32,6 @@ protected:
 
 private:
     void Form_Load(const QIcon &icon);
-    void centreOnScreen();
     void R();
     void showPicture(const QByteArray &bytes);
     void Picture1_Click();

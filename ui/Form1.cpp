@@ -1,12 +1,12 @@
 #include "Form1.h"
 
 #include "ArticleEditor.h"
+#include "Centring.h"
 #include "Controls.h"
 #include "Messages.h"
 #include "Notice.h"
 #include "ProgramFiles.h"
 #include "Skin.h"
-#include "Twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -43,9 +42,7 @@ Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *pare
 
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(Text1, &ArticleEditor::keyUp, this, [this](int key, Qt::KeyboardModifiers modifiers) {
-        // Ctrl alone: Shift or Alt held as well selects nothing.
-        const auto held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (key == Qt::Key_A && held == Qt::ControlModifier)
+        if (ArticleEditor::isSelectAll(key, modifiers))
             Text1->selectAll();
     });
     connect(Text1, &ArticleEditor::doubleClicked, this, [this] { Text1->replaceArticle(QString()); });
@@ -85,11 +82,7 @@ bool Form1::Form_Load()
 
     JiaTXT(m_files.readPath(DataFileName));
 
-    if (const QScreen *s = screen()) {
-        const QRect frame = frameGeometry();
-        move(s->geometry().topLeft() + QPoint(Twips::centred(s->geometry().width(), frame.width()),
-                                              Twips::centred(s->geometry().height(), frame.height())));
-    }
+    Centring::centreOnScreen(this);
 
     setWindowTitle(CaptionPrefix + m_engine.Tongji());
 
@@ -103,6 +96,7 @@ bool Form1::Form_Load()
 void Form1::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
+    releaseSubscriptionDialog();
     event->accept(); // closing is never refused
 }
 
@@ -130,17 +124,21 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             setLabel1Colour(QColor(0x00, 0x00, 0xFF));
         break;
     case QEvent::FocusIn:
-        if (watched == Twords && Twords->text() == TwordsPlaceholder)
-            Twords->clear();
-        else if (watched == Tlink && Tlink->text() == DefaultLink())
-            Tlink->clear();
+    case QEvent::FocusOut: {
+        // Only the focus moving between the window's controls counts, not the box's own context
+        // menu opening or closing, nor the window losing or regaining activation: Paste from
+        // that menu must find the box as the user left it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            break;
+        QLineEdit *box = watched == Twords ? Twords : watched == Tlink ? Tlink : nullptr;
+        const QString placeholder = box == Twords ? TwordsPlaceholder : DefaultLink();
+        if (box && event->type() == QEvent::FocusIn && box->text() == placeholder)
+            box->clear();
+        else if (box && event->type() == QEvent::FocusOut && box->text().isEmpty())
+            box->setText(placeholder);
         break;
-    case QEvent::FocusOut:
-        if (watched == Twords && Twords->text().isEmpty())
-            Twords->setText(TwordsPlaceholder);
-        else if (watched == Tlink && Tlink->text().isEmpty())
-            Tlink->setText(DefaultLink());
-        break;
+    }
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (watched == Tlink && (key == Qt::Key_Return || key == Qt::Key_Enter))

@@ -81,6 +81,7 @@ private:
     void buildAdvancedPage();
     void setTabOrder();
     void Form_Unload();
+    void releaseSubscriptionDialog();
     // The stored files: the keyword list and the options.
     void JiaTXT(const QString &path);
     void SaveTXT(const QString &path);

@@ -120,6 +120,7 @@ void Form1::buildControls()
     ListView1 = named(new QTableView, "ListView1");
     m_page1->place(ListView1, 120, 420, 8055, 4455);
     ListView1->setModel(&m_table);
+    ListView1->setItemDelegate(new PlainTextTips(ListView1));
     ListView1->verticalHeader()->hide();
     // Fixed row heights keep the list instant with a hundred thousand records.
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -31,6 +31,18 @@ void Form1::Label1_Click()
         m_fmail->activateWindow();
         return;
     }
-    m_fmail = new Fmail(windowIcon(), m_subscriptionService);
+    m_fmail = new Fmail(windowIcon(), m_subscriptionService, this);
+    m_fmail->show();
+}
+
+void Form1::releaseSubscriptionDialog()
+{
+    // An open dialog outlives the main window: as an ordinary window of its own, which keeps the
+    // program running until it is closed too.
+    if (!m_fmail || m_fmail->isHidden())
+        return;
+    const QRect place = m_fmail->geometry();
+    m_fmail->setParent(nullptr, (m_fmail->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+    m_fmail->setGeometry(place);
     m_fmail->show();
 }

@@ -29,8 +29,10 @@ QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilt
 
 void SetWindowFlag(QWidget *window, bool flag)
 {
+    // Not on top of every window: that would also cover the owner's own message boxes and file
+    // dialogs, and every other program.
     if (window)
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, flag);
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | (flag ? Qt::Dialog : Qt::Window));
 }
 
 } // namespace Qirvan

@@ -14,7 +14,8 @@ QString QtFilter(const QString &pipeFilter);
 // The chosen path, or empty text when the user cancels. open: a file to open, else a name to save under.
 QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open);
 
-// flag true keeps the window above the others, so a small dialog is not lost behind the main window.
+// flag true makes the window a dialog owned by its parent: it stays above its owner, so it is not lost
+// behind the main window, and above nothing else. false makes it an ordinary window again.
 void SetWindowFlag(QWidget *window, bool flag);
 
 } // namespace Qirvan
