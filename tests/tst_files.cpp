@@ -46,6 +46,12 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
+// The fixtures; the unprivileged run reads a copy of them.
+QString testData(const char *name)
+{
+    return qEnvironmentVariable("VELOMAR_TEST_DATA", QStringLiteral(VELOMAR_TEST_DATA)) + u'/' + QLatin1String(name);
+}
+
 // A record as "keyword|link" (the reader never leaves a "|" inside a field), with its ID only when
 // that is not its position.
 QStringList records(const KeywordTable &table)
@@ -322,7 +328,7 @@ private Q_SLOTS:
         QTest::newRow("new file, the keys in order") << QByteArray() << "[Setting]\r\n" + three + copy;
         // Another section, comments, spaces around "=", the section in lower case, the first three
         // values as SaveSet writes them, and 生成后复制 only in a comment and in the other section.
-        const QByteArray windows = readFile(QStringLiteral(VELOMAR_TEST_DATA "/Setting.ini"));
+        const QByteArray windows = readFile(testData("Setting.ini"));
         QTest::newRow("GBK fixture") << windows
                                      << QByteArray(windows).replace(gbk("新窗口打开=2\r\n"),
                                                                     gbk("新窗口打开=2\r\n") + copy);
@@ -365,7 +371,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("list");  // Data.txt beside the program after shut-down
         QTest::addColumn<QByteArray>("moved"); // Data.txt in the per-user folder (null: none)
         QTest::addColumn<QString>("box");      // the message at shut-down (empty: none)
-        const QByteArray fixture = readFile(QStringLiteral(VELOMAR_TEST_DATA "/Data.txt"));
+        const QByteArray fixture = readFile(testData("Data.txt"));
         const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n\r\n");
         QTest::newRow("GBK list that is valid UTF-8") << "" << 2 << added << QByteArray() << "";
         QTest::newRow("no read permission: left alone") << "unreadable" << 0 << fixture << QByteArray() << "";
@@ -386,7 +392,7 @@ private Q_SLOTS:
             QSKIP("root reads and writes every file: the unprivileged run of this test covers this case");
         QTemporaryDir program;
         const QString data = program.filePath("Data.txt");
-        writeFile(data, readFile(QStringLiteral(VELOMAR_TEST_DATA "/Data.txt")));
+        writeFile(data, readFile(testData("Data.txt")));
         writeFile(program.filePath("Setting.ini"), gbk("[Setting]\r\n粗体=1\r\n"));
         QVERIFY(QDir(userFolder()).removeRecursively());
         if (fault.contains("no user folder"))
