@@ -1,88 +1,161 @@
-#include "FakeHost.h"
+// The link engine and the keyword table it draws from, the settings keys of the advanced page and
+// the window's third page.
+#include "ArticleEditor.h"
+#include "Form1.h"
+#include "Gbk.h"
 #include "Insertion.h"
 #include "KeywordTable.h"
 #include "LinkInserter.h"
-#include "Markup.h"
-#include "Statistics.h"
+#include "MarkupAvoidance.h"
+#include "Settings.h"
+#include "StoredFile.h"
 #include "TextCut.h"
+#include "Twips.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <array>
 
 namespace {
 using Option = InsertionHost::Option;
 
-// Positions drawn n times over 1..n, scored against a uniform spread; an out-of-range draw fails.
-double chiSquare(RandomSource &random, qsizetype n, int draws)
+// Stands in for the main window: records what the engine shows and copies.
+class FakeHost final : public InsertionHost
 {
-    QList<int> hits(n, 0);
-    for (int k = 0; k < draws; ++k) {
-        const qsizetype p = random.position(n);
-        if (p < 1 || p > n)
-            return 1e9;
-        ++hits[p - 1];
-    }
-    double chi = 0;
-    for (int h : hits)
-        chi += (h - double(draws) / n) * (h - double(draws) / n) / (double(draws) / n);
-    return chi;
-}
+public:
+    BoxState options[6] = {}; // indexed by Option
+    QList<ArticleSpan> shown; // the inserted links, as marked
+    QString article, preview;
+    QStringList warnings, clipboard;
+    int setTextCount = 0;
 
+    BoxState optionState(Option option) const override { return options[int(option)]; }
+    QString articleText() const override { return article; }
+    ArticleStatistics articleStatistics() const override { return CountArticle(article); }
+    void setArticleText(const QString &text) override { article = text, ++setTextCount; }
+    void copyToClipboard(const QString &text) override { clipboard << text; }
+    void showWarning(const QString &message) override { warnings << message; }
+    void setPreviewCaption(const QString &caption) override { preview = caption; }
+    LinkFormat linkFormat() const override { return LinkFormat::Html; }
+    void showInsertedLinks(ArticleSpan first, ArticleSpan second) override { shown = {first, second}; }
+};
+
+// Hands out scripted positions, then repeats the last one.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    QList<qsizetype> positions;
+    qsizetype calls = 0;
+    qsizetype position(qsizetype n) override { return qMin(positions.at(qMin(calls++, positions.size() - 1)), n); }
+};
+
+// Without scripted positions the engine draws from a seeded generator whose clock moves on.
 struct Fixture
 {
     KeywordTable table;
     FakeHost host;
     ScriptedRandom random;
-    LinkInserter engine{table, host, random};
-    Fixture(QStringList keywords, QList<qsizetype> positions = {1, 2}) : random(std::move(positions))
+    ClockStirredRandom stirred{{11, 22, 33, 44}, [t = quint64(0)]() mutable { return t += 41; }};
+    LinkInserter engine;
+    Fixture(const QStringList &keywords, const QList<qsizetype> &positions = {})
+        : engine(table, host, positions.isEmpty() ? static_cast<RandomSource &>(stirred) : random)
     {
+        random.positions = positions;
         for (const QString &k : keywords)
             table.append(k, k.toLower());
     }
 };
+
+// Positions drawn over 1..n, scored against a uniform spread over ten equal bins (fewer for a
+// smaller n); an out-of-range draw fails.
+double chiSquare(RandomSource &random, qsizetype n, int draws)
+{
+    const qsizetype bins = qMin(n, qsizetype(10));
+    QList<int> hits(bins, 0);
+    for (int k = 0; k < draws; ++k) {
+        const qsizetype p = random.position(n);
+        if (p < 1 || p > n)
+            return 1e9;
+        ++hits[(p - 1) * bins / n];
+    }
+    double chi = 0;
+    for (int h : hits)
+        chi += (h - double(draws) / bins) * (h - double(draws) / bins) / (double(draws) / bins);
+    return chi;
+}
+
+class FakeOptions final : public OptionBoxes
+{
+public:
+    std::array<int, BoxCount> states{};
+    int state(Box box) const override { return states[box]; }
+    void setState(Box box, int state) override { states[box] = state; }
+};
+
+void writeGbk(const QString &path, const QString &text)
+{
+    QVERIFY(StoredFile::write(path, Gbk::encode(text)));
+}
+
+QString readGbk(const QString &path)
+{
+    return Gbk::decode(StoredFile::read(path).value_or(QByteArray()));
+}
 } // namespace
 
-// The link engine and the keyword table it draws from.
 class TestEngine : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // style: the format (0 HTML, 1 UBB, 2 Markdown), then bold, italic and new window (0 clear,
+    // 1 ticked, 2 grayed).
     void markup_data()
     {
+        QTest::addColumn<QString>("style");
         QTest::addColumn<QString>("keyWord");
         QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("options"); // bold, italic, new window: 0 clear, 1 ticked, 2 grayed
         QTest::addColumn<QString>("expected");
         const char *rows[][5] = {
-            {"none", "K", "L", "000", R"(<a href="L" alt="K">K</a>)"},
-            {"bold", "K", "L", "100", R"(<B><a href="L" alt="K">K</a></B>)"},
-            {"italic", "K", "L", "010", R"(<I><a href="L" alt="K">K</a></I>)"},
-            {"new window", "K", "L", "001", R"(<a href="L" target="_blank" alt="K">K</a>)"},
-            {"all", "K", "L", "111", R"(<I><B><a href="L" target="_blank" alt="K">K</a></B></I>)"},
-            {"all grayed", "K", "L", "222", R"(<a href="L" alt="K">K</a>)"},
-            {"empty keyword and link", "", "", "000", R"(<a href="" alt=""></a>)"},
-            {"link holds 关键字A", "茶", "x关键字Ay", "000", R"(<a href="x茶y" alt="茶">茶</a>)"},
-            {"keyword holds 链接A", "链接A", "L", "000", R"(<a href="L" alt="链接A">链接A</a>)"},
-            {"alt= in link", "K", "a.html?alt=1", "001",
-             R"(<a href="a.html?target="_blank" alt=1" target="_blank" alt="K">K</a>)"},
-            {"alt= in keyword", "alt=", "L", "001",
+            {"HTML", "0000", "K", "L", R"(<a href="L" alt="K">K</a>)"},
+            {"HTML bold", "0100", "K", "L", R"(<B><a href="L" alt="K">K</a></B>)"},
+            {"HTML all", "0111", "K", "L", R"(<I><B><a href="L" target="_blank" alt="K">K</a></B></I>)"},
+            {"HTML all grayed", "0222", "K", "L", R"(<a href="L" alt="K">K</a>)"},
+            {"link holds 关键字A", "0000", "茶", "x关键字Ay", R"(<a href="x茶y" alt="茶">茶</a>)"},
+            {"keyword holds 链接A", "0000", "链接A", "L", R"(<a href="L" alt="链接A">链接A</a>)"},
+            {"alt= in keyword", "0001", "alt=", "L",
              R"(<a href="L" target="_blank" alt="target="_blank" alt=">target="_blank" alt=</a>)"},
-            {"quotes and bar", "a\"|b", "c|d", "000", R"(<a href="c|d" alt="a"|b">a"|b</a>)"},
+            {"quotes and bar", "0000", "a\"|b", "c|d", R"(<a href="c|d" alt="a"|b">a"|b</a>)"},
+            {"UBB bold", "1100", "K", "L", "[b][url=L]K[/url][/b]"},
+            {"UBB all: no new window", "1111", "K", "L", "[i][b][url=L]K[/url][/b][/i]"},
+            {"UBB grayed", "1220", "K", "L", "[url=L]K[/url]"},
+            {"UBB brackets in keyword", "1000", "[b]茶[/url]", "L", "[url=L]［b］茶［/url］[/url]"},
+            {"UBB link", "1000", "K", "http://a/b c]\"'[\t", "[url=http://a/b%20c%5D%22%27%5B%09]K[/url]"},
+            {"UBB placeholders are plain text", "1000", "链接A", "x关键字A", "[url=x关键字A]链接A[/url]"},
+            {"Markdown all: no new window", "2111", "K", "L", "[***K***](L)"},
+            {"Markdown keyword", "2100", "a]b*c_d\\`~<&|[", "L", "[**a\\]b\\*c\\_d\\\\\\`\\~\\<\\&\\|\\[**](L)"},
+            {"Markdown link", "2000", "K", "http://a/b (c)<d>\\e", "[K](http://a/b%20\\(c\\)\\<d\\>\\\\e)"},
+            {"Markdown empty keyword keeps no stars", "2110", "", "L", "[](L)"},
         };
         for (const auto &r : rows)
             QTest::newRow(r[0]) << QString(r[1]) << QString(r[2]) << QString(r[3]) << QString(r[4]);
     }
     void markup()
     {
+        QFETCH(QString, style);
         QFETCH(QString, keyWord);
         QFETCH(QString, link);
-        QFETCH(QString, options);
         QFETCH(QString, expected);
-        auto box = [&](int i) { return BoxState(options[i].digitValue()); };
-        QCOMPARE(BuildMarkup(keyWord, link, {box(0), box(1), box(2)}), expected);
+        auto box = [&](int i) { return BoxState(style[i].digitValue()); };
+        QCOMPARE(BuildMarkup(keyWord, link, {box(1), box(2), box(3), LinkFormat(style[0].digitValue())}), expected);
     }
 
     void textCut()
@@ -99,12 +172,51 @@ private Q_SLOTS:
         const int table[][3] = {{80, 26, 62},  {90, 30, 70},  {99, 33, 77},    {100, 33, 77},
                                 {101, 33, 78}, {102, 34, 79}, {300, 100, 233}, {0, 0, 0}};
         for (const auto &[length, first, second] : table) {
-            QString article;
-            for (int i = 0; i < length; ++i)
-                article += QChar(u'a' + i % 26);
-            QCOMPARE(InsertPair(article, "<1>", "<2>"),
-                     article.left(first) + "<1>" + article.mid(first, second - first) + "<2>" + article.mid(second));
+            const QString a = QString("abcdefghijklmnopqrstuvwxyz").repeated(12).left(length);
+            QCOMPARE(InsertPair(a, "<1>", "<2>"),
+                     a.left(first) + "<1>" + a.mid(first, second - first) + "<2>" + a.mid(second));
         }
+    }
+
+    // "|" marks the point before, "^" where it ends up; both points of a row start at "|".
+    void safePoint_data()
+    {
+        QTest::addColumn<QString>("article");
+        QTest::addRow("Chinese stays") << "中文|^中文";
+        QTest::addRow("tag") << "中文<b cla|ss=\"x\">^粗</b>";
+        QTest::addRow("quoted > in a tag") << "中<a title=\"a>|b\" href=u>链</a>^文";
+        QTest::addRow("in a quoted value") << "中文<img src=\"a|.png\" alt=\"x\">^文字";
+        QTest::addRow("closing tag") << "中<b>粗</|b>^文";
+        QTest::addRow("comment") << "中<!-- 注|释 -->^文";
+        QTest::addRow("lone < is text") << "中 < 文|^字 > 中";
+        QTest::addRow("entity") << "中文&nb|sp;^文字";
+        QTest::addRow("numeric entity") << "中文&#20|013;^文字";
+        QTest::addRow("HTML link") << "中<a href=\"u\">链|接</a>^后";
+        QTest::addRow("HTML link in capitals") << "中<A HREF=u><B>链|接</B></A>^后";
+        QTest::addRow("abbr is no link") << "中<abbr>链|^接</abbr>后";
+        QTest::addRow("UBB link") << "中[url=http://u]链|接[/url]^后";
+        QTest::addRow("UBB tag") << "中[col|or=red]^红[/color]后";
+        QTest::addRow("Markdown link") << "中[链|接](http://u/(x))^后";
+        QTest::addRow("Markdown image") << "中![图](http://u/a|.png)^后";
+        QTest::addRow("reference brackets") << "中[1]文|^字";
+        QTest::addRow("English word") << "中文Eng|lish^文";
+        QTest::addRow("web address") << "看http://a.com/x?|y=1&z=2^吧";
+        QTest::addRow("number") << "共3,0|00.5^元";
+        QTest::addRow("word at the very end") << "中文^Eng|lish";
+        QTest::addRow("unclosed link runs to the end") << "中^<a href=u>链|接";
+        QTest::addRow("between two words") << "Green|^ tea";
+        QTest::addRow("overlapping, unclosed mark-up") << "^<a href=x>[链</a>[url=y](文|字)";
+        QTest::addRow("link holding a word") << "中<a href=u>Gr|een tea</a>^文";
+    }
+    void safePoint()
+    {
+        QFETCH(QString, article);
+        const qsizetype from = article.indexOf('|') - (article.indexOf('^') < article.indexOf('|') ? 1 : 0);
+        const qsizetype to = article.indexOf('^') - (article.indexOf('|') < article.indexOf('^') ? 1 : 0);
+        const QString text = QString(article).remove('|').remove('^');
+        QCOMPARE(PointOutsideMarkup(text, from), to);
+        const InsertionPoints points = PointsOutsideMarkup(text, {from, from});
+        QCOMPARE(InsertPairAt(text, points, "1", "2"), text.left(to) + "12" + text.mid(to));
     }
 
     void statistics()
@@ -166,7 +278,6 @@ private Q_SLOTS:
         QTest::addColumn<BoxState>("copy");
         QTest::addColumn<QString>("warning");
         const QString tooFewRecords = "关键字少于两个？多加点吧！", tooShort = "文章字数不能少于80个字，多写点吧！";
-        QTest::newRow("no records") << 0 << 200 << BoxState::Checked << tooFewRecords;
         QTest::newRow("one record") << 1 << 200 << BoxState::Checked << tooFewRecords;
         QTest::newRow("79 chinese") << 2 << 79 << BoxState::Checked << tooShort;
         QTest::newRow("long ascii article") << 2 << 0 << BoxState::Checked << tooShort;
@@ -204,25 +315,70 @@ private Q_SLOTS:
         QCOMPARE(f.host.preview, "①红茶  ②绿茶"); // the next pair, not the one just inserted
     }
 
+    // A point first leaves a CR LF pair, then mark-up; the marked spans are where the links went.
+    void generateComposesBothRules()
+    {
+        Fixture f({"K1", "K2"}, {1, 2});
+        f.host.options[int(Option::AvoidMarkup)] = BoxState::Checked;
+        f.engine.GetKey();
+        const QString l1 = f.engine.PendingLink1(), l2 = f.engine.PendingLink2();
+        const QString a = QString(27, QChar(0x6587)) + "ab", b = QString(60, QChar(0x6587)); // CR LF at 29
+        f.host.article = a + "\r\n" + b;
+        f.engine.Generate();
+        QCOMPARE(f.host.article, a + l1 + "\r\n" + b.left(39) + l2 + b.mid(39));
+        QCOMPARE(f.host.shown.size(), 2);
+        QCOMPARE(QList<qsizetype>({f.host.shown[0].start, f.host.shown[1].start, f.host.shown[1].length}),
+                 QList<qsizetype>({29, 70 + l1.size(), l2.size()}));
+    }
+
+    // Every record once a cycle, over many cycles; a change to the table starts a new cycle.
+    void rotation()
+    {
+        Fixture f({"A", "B", "C", "D", "E"});
+        f.host.options[int(Option::RotateKeywords)] = BoxState::Checked;
+        QString drawn;
+        auto draws = [&](int pairs) {
+            for (int i = 0; i < pairs; ++i) {
+                f.engine.GetKey();
+                QVERIFY(f.engine.PendingLink1() != f.engine.PendingLink2());
+                drawn += f.host.preview.mid(1, 1) + f.host.preview.mid(5, 1);
+            }
+        };
+        auto cycles = [&](const QString &records) {
+            QSet<QString> orders;
+            for (qsizetype c = 0; c + records.size() <= drawn.size(); c += records.size()) {
+                QString cycle = drawn.mid(c, records.size());
+                orders.insert(cycle);
+                std::sort(cycle.begin(), cycle.end());
+                QCOMPARE(cycle, records);
+            }
+            QVERIFY(orders.size() > 3); // shuffled, not a fixed order
+        };
+        draws(100);
+        cycles("ABCDE");
+        draws(1); // two into a cycle, then a record is replaced by another
+        f.table.remove(1);
+        f.table.append("F", "f");
+        drawn.clear();
+        draws(60);
+        cycles("BCDEF");
+        f.table.clear(); // equal mark-ups still make a pair differ
+        for (const char *k : {"A", "A", "B"})
+            f.table.append(k, k);
+        drawn.clear();
+        draws(30);
+        QCOMPARE(drawn.count('B'), 30);
+    }
+
     void draws()
     {
-        // chi-square limits at p = 0.001 for 1 and 9 degrees of freedom; the clock advances like
-        // a fast machine's between draws
+        // Chi-square limits at p = 0.001 for 1 and 9 degrees of freedom, over tables past 32,767
+        // records and past 32 bits too; the clock advances like a fast machine's between draws.
         for (quint64 seed : {1ULL, 2ULL, 3ULL}) {
             ClockStirredRandom random({seed, seed * 3 + 1, seed * 7 + 2, seed * 11 + 3},
                                       [t = quint64(1'000'000)]() mutable { return t += 37; });
-            QVERIFY(chiSquare(random, 2, 20'000) < 10.83);
-            QVERIFY(chiSquare(random, 10, 20'000) < 27.88);
-            // Tables past 32,767 records and past 32 bits are reached to their ends.
-            for (qsizetype n : {qsizetype(1), qsizetype(100'000), qsizetype(1) << 40}) {
-                qsizetype highest = 0;
-                for (int i = 0; i < 1000; ++i) {
-                    const qsizetype p = random.position(n);
-                    QVERIFY(p >= 1 && p <= n);
-                    highest = qMax(highest, p);
-                }
-                QVERIFY(highest > n / 2);
-            }
+            for (qsizetype n : {qsizetype(1), qsizetype(2), qsizetype(10), qsizetype(100'000), qsizetype(1) << 40})
+                QVERIFY2(chiSquare(random, n, 20'000) < (n == 2 ? 10.83 : 27.88), qPrintable(QString::number(n)));
         }
         // A clock that stands still between draws must not make them repeat: the clock is mixed
         // into the generator, never put in its place.
@@ -277,7 +433,98 @@ private Q_SLOTS:
         QCOMPARE(inserted.count(), steps.count('a') + steps.count('b')); // one signal for a bulk append
         QCOMPARE(t.headerData(KeywordTable::ColumnKeyWord, Qt::Horizontal).toString(), "KeyWord");
     }
+
+    // LoadSet reads the three keys of the advanced page; SaveSet leaves a file without them as it is
+    // while they are 0 and writes them only when they differ from what the file gives. States are
+    // link format, avoid, rotate.
+    void settings_data()
+    {
+        QTest::addColumn<QString>("before"); // null: no file
+        QTest::addColumn<QString>("states"); // as loaded, then as saved
+        QTest::addColumn<QString>("after");
+        const QString four = "[Setting]\r\n粗体=0\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n";
+        const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n", halves = "链接格式=1.5\r\n避开标签=0.5\r\n";
+        auto row = [](const char *tag, const QString &before, const char *states, const QString &after) {
+            QTest::newRow(tag) << before << QString(states) << after;
+        };
+        row("no file, all off", {}, "000 000", four);
+        row("old file, all on", four, "000 211", four + "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n");
+        row("switched off", four + "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n", "111 010",
+            four + "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n");
+        row("out of range reads as 0 and stays", four + odd, "000 000", four + odd);
+        row("halves to even", four + halves, "200 200", four + halves);
+    }
+    void settings()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, states);
+        QFETCH(QString, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Setting.ini");
+        if (!before.isNull())
+            writeGbk(path, before);
+        FakeOptions options;
+        LoadSet(options, path);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(options.states[OptionBoxes::LinkFormat + i], states[i].digitValue());
+            options.states[OptionBoxes::LinkFormat + i] = states[4 + i].digitValue();
+        }
+        QVERIFY(SaveSet(options, path));
+        QCOMPARE(readGbk(path), after);
+    }
+
+    // The window: the third page in twips, its options read at start-up and used by generate, the
+    // inserted links marked until the next edit, and the options saved on close.
+    void window()
+    {
+        QTemporaryDir dir;
+        writeGbk(dir.filePath("Setting.ini"), u"[Setting]\r\n链接格式=2\r\n避开标签=1\r\n"_qs);
+        writeGbk(dir.filePath("Data.txt"), u"绿[茶]|http://g.example/a b\r\n红茶|http://r.example/\r\n"_qs);
+        Form1 w(dir.path());
+        QVERIFY(w.Form_Load());
+        w.show();
+        auto *tab = w.findChild<QTabWidget *>("SSTab1");
+        QCOMPARE(tab->tabText(2), "高级设置");
+        tab->setCurrentIndex(2);
+        for (auto [name, twips] :
+             {std::pair{"Frame3", QRect(120, 360, 8055, 735)}, std::pair{"Frame4", QRect(120, 1200, 8055, 1095)}}) {
+            QWidget *c = w.findChild<QWidget *>(name);
+            QTRY_VERIFY(c->isVisible());
+            QCOMPARE(QRect(c->mapTo(tab, QPoint()), c->size()),
+                     Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
+        }
+        QVERIFY(w.findChild<QRadioButton *>("Option3")->isChecked());
+        QVERIFY(w.findChild<QCheckBox *>("CAvoid")->isChecked() && !w.findChild<QCheckBox *>("CRotate")->isChecked());
+        // Drawn after the options were read; the preview shows the keywords as listed, not escaped.
+        QVERIFY(
+            (w.engine().PendingLink1() + w.engine().PendingLink2()).contains("[绿\\[茶\\]](http://g.example/a%20b)"));
+        const QString preview = w.findChild<QLabel *>("Label5")->text();
+        QVERIFY2(preview == "①绿[茶]  ②红茶" || preview == "①红茶  ②绿[茶]", qPrintable(preview));
+
+        tab->setCurrentIndex(0);
+        auto *editor = w.findChild<ArticleEditor *>("Text1");
+        const QString article = ("<p class=\"lead\">" + QString(40, QChar(0x6587)) + "</p>\r\n").repeated(60);
+        editor->replaceArticle(article);
+        const QString l1 = w.engine().PendingLink1(), l2 = w.engine().PendingLink2();
+        w.Command1_Click();
+        const QString result = editor->articleText();
+        QCOMPARE(result, InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsIn(article)), l1, l2));
+        QCOMPARE(result.count("<p class=\"lead\">"), 60);
+        const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
+        QCOMPARE(marks.size(), 2);
+        QCOMPARE(marks[0].cursor.selectedText() + marks[1].cursor.selectedText(), l1 + l2);
+        QCOMPARE(editor->textCursor().position(), marks[0].cursor.selectionStart());
+        QTRY_VERIFY(editor->viewport()->rect().contains(editor->cursorRect())); // scrolled to the first
+        QTest::keyClick(editor, Qt::Key_X);
+        QVERIFY(editor->extraSelections().isEmpty());
+
+        w.findChild<QRadioButton *>("Option1")->click(); // back to HTML: a new pair in HTML
+        QVERIFY(w.engine().PendingLink1().startsWith("<a href="));
+        w.close();
+        QCOMPARE(readGbk(dir.filePath("Setting.ini")),
+                 "[Setting]\r\n链接格式=0\r\n避开标签=1\r\n粗体=0\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n");
+    }
 };
 
-QTEST_GUILESS_MAIN(TestEngine)
+QTEST_MAIN(TestEngine)
 #include "tst_engine.moc"
