@@ -159,13 +159,12 @@ private Q_SLOTS:
         QTest::addRow("Chinese stays") << "中文|^中文";
         QTest::addRow("tag") << "中文<b cla|ss=\"x\">^粗</b>";
         QTest::addRow("quoted > in a tag") << "中<a title=\"a>|b\" href=u>链</a>^文";
-        QTest::addRow("in a quoted value") << "中文<img src=\"a|.png\" alt=\"x\">^文字";
+        QTest::addRow("quoted > in an image") << "中文<img alt=\"a>|b\" src=\"x\">^文字";
         QTest::addRow("closing tag") << "中<b>粗</|b>^文";
         QTest::addRow("comment") << "中<!-- 注|释 -->^文";
         QTest::addRow("lone < is text") << "中 < 文|^字 > 中";
         QTest::addRow("entity") << "中文&nb|sp;^文字";
         QTest::addRow("numeric entity") << "中文&#20|013;^文字";
-        QTest::addRow("HTML link") << "中<a href=\"u\">链|接</a>^后";
         QTest::addRow("HTML link in capitals") << "中<A HREF=u><B>链|接</B></A>^后";
         QTest::addRow("abbr is no link") << "中<abbr>链|^接</abbr>后";
         QTest::addRow("UBB link") << "中[url=http://u]链|接[/url]^后";
@@ -278,7 +277,6 @@ private Q_SLOTS:
         QCOMPARE(f.host.preview, "①绿茶  ②红茶");
         const QString l1 = f.engine.PendingLink1(), l2 = f.engine.PendingLink2();
         f.engine.Generate();
-        QVERIFY(f.host.warnings.isEmpty());
         QCOMPARE(f.host.article, InsertPair(article, l1, l2));
         QCOMPARE(f.host.clipboard, copy == BoxState::Checked ? QStringList({article, f.host.article}) : QStringList());
         QCOMPARE(f.host.preview, "①红茶  ②绿茶"); // the next pair, not the one just inserted
@@ -440,8 +438,8 @@ private Q_SLOTS:
     void window()
     {
         QTemporaryDir dir;
-        QVERIFY(
-            StoredFile::write(dir.filePath("Setting.ini"), Gbk::encode(u"[Setting]\r\n链接格式=2\r\n避开标签=1\r\n")));
+        const QString ini = dir.filePath("Setting.ini");
+        QVERIFY(StoredFile::write(ini, Gbk::encode(u"[Setting]\r\n链接格式=2\r\n避开标签=1\r\n")));
         QVERIFY(StoredFile::write(dir.filePath("Data.txt"),
                                   Gbk::encode(u"绿[茶]|http://g.example/a b\r\n红茶|http://r.example/\r\n")));
         Form1 w(dir.path());
@@ -456,8 +454,7 @@ private Q_SLOTS:
         };
         QCOMPARE(placed("Frame3"), Twips::toPixels(120, 360, 8055, 735));
         QCOMPARE(placed("Frame4"), Twips::toPixels(120, 1200, 8055, 1095));
-        // Drawn in the format and with the insertion read at start-up (see below); the preview shows the keywords as
-        // listed, not escaped.
+        // Drawn in the format read at start-up; the preview shows the keywords as listed, not escaped.
         QVERIFY(
             (w.engine().PendingLink1() + w.engine().PendingLink2()).contains("[绿\\[茶\\]](http://g.example/a%20b)"));
         const QString preview = w.findChild<QLabel *>("Label5")->text();
@@ -483,7 +480,7 @@ private Q_SLOTS:
         w.findChild<QRadioButton *>("Option1")->click(); // back to HTML: a new pair in HTML
         QVERIFY(w.engine().PendingLink1().startsWith("<a href="));
         w.close();
-        QCOMPARE(Gbk::decode(StoredFile::read(dir.filePath("Setting.ini")).value_or(QByteArray())),
+        QCOMPARE(Gbk::decode(StoredFile::read(ini).value_or(QByteArray())),
                  "[Setting]\r\n链接格式=0\r\n避开标签=1\r\n粗体=0\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n");
     }
 };
