@@ -1,10 +1,12 @@
 #include "Centring.h"
 #include "Fmail.h"
-#include "HttpServer.h"
 #include "Inet.h"
 #include "Messages.h"
+#include "Subscription.h"
+#include "VersionCheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,9 +14,80 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace std::chrono_literals;
+
+// A small HTTP/1.1 server on loopback, inside the test process: it records every request and
+// answers each by the test's rule, well-behaved or not.
+struct HttpRequest
+{
+    QByteArray method, target, head, body;
+
+    QByteArray header(const QByteArray &name) const
+    {
+        const qsizetype at = head.toLower().indexOf("\r\n" + name.toLower() + ':');
+        return at < 0 ? QByteArray() : head.mid(at + name.size() + 3).split('\r').first().trimmed();
+    }
+};
+
+struct HttpAnswer
+{
+    // Cut: one byte more is promised than is sent before the connection closes.
+    enum Mode { Normal, Stall, Cut } mode = Normal;
+    int status = 200;
+    QByteArray body{}, headers{}; // headers: whole lines, each ended by CR LF
+};
+
+class HttpServer
+{
+public:
+    std::function<HttpAnswer(const HttpRequest &)> answer = [](const HttpRequest &) { return HttpAnswer{}; };
+    QList<HttpRequest> requests;
+
+    HttpServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
+        });
+    }
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    qsizetype count(const QByteArray &method) const
+    {
+        return std::ranges::count(requests, method, &HttpRequest::method);
+    }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        // The bytes stay in the socket until the whole request has come.
+        const QByteArray data = socket->peek(socket->bytesAvailable());
+        const qsizetype headEnd = data.indexOf("\r\n\r\n");
+        const QByteArray head = data.left(headEnd);
+        const QList<QByteArray> first = head.left(head.indexOf('\r')).split(' ');
+        HttpRequest r{first.value(0), first.value(1), head, {}};
+        const qsizetype end = headEnd + 4 + r.header("Content-Length").toLongLong();
+        if (headEnd < 0 || data.size() < end)
+            return;
+        r.body = socket->read(end).mid(headEnd + 4);
+        requests.append(r);
+        const HttpAnswer a = answer(r);
+        if (a.mode == HttpAnswer::Stall)
+            return;
+        const QByteArray length = QByteArray::number(a.body.size() + (a.mode == HttpAnswer::Cut ? 1 : 0));
+        socket->write("HTTP/1.1 " + QByteArray::number(a.status) +
+                      " X\r\nConnection: close\r\nContent-Length: " + length + "\r\n" + a.headers + "\r\n" + a.body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+};
 
 class TestSubscription : public QObject
 {
@@ -228,6 +301,82 @@ private Q_SLOTS:
         click("Picture1");
         QVERIFY(!closedAtOnce);
         QTRY_VERIFY(m_dialog.isNull());
+    }
+
+    // Each answer goes through both kinds of request. The version check's blocking fetch takes any
+    // failure, an error status too, as no news. Execute reads an error page as a page, has no answer
+    // when the request breaks off or times out, and reads an answer over the cap up to the cap.
+    void inetAnswers_data()
+    {
+        QTest::addColumn<HttpAnswer>("answer");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("newer");
+        QTest::addColumn<int>("state");
+        auto row = [](const char *name, const HttpAnswer &answer, bool newer, int state, bool refused = false) {
+            QTest::newRow(name) << answer << refused << newer << state;
+        };
+        // Nothing is trimmed or folded: only the exact own version and an empty document are no news.
+        row("own version", {.body = "v1.0"}, false, Inet::icResponseCompleted);
+        row("line break after it", {.body = "v1.0\r\n"}, true, Inet::icResponseCompleted);
+        row("capital V", {.body = "V1.0"}, true, Inet::icResponseCompleted);
+        row("empty document", {}, false, Inet::icResponseCompleted);
+        row("404 page", {.status = 404, .body = "v2.0"}, false, Inet::icResponseCompleted);
+        row("bad GBK, half a character at the end", {.body = QByteArray("\xff\x81\x20\x80", 4).repeated(300) + "\xb8"},
+            true, Inet::icResponseCompleted);
+        row("over the answer cap", {.body = QByteArray(Inet::AnswerCap + 1, 'x')}, false, Inet::icResponseCompleted);
+        row("closed mid-answer", {.mode = HttpAnswer::Cut, .body = "v2.0"}, false, Inet::icError);
+        row("never answers", {.mode = HttpAnswer::Stall}, false, Inet::icError);
+        row("refused", {}, false, Inet::icError, true);
+    }
+    void inetAnswers()
+    {
+        QFETCH(HttpAnswer, answer);
+        QFETCH(bool, refused);
+        QFETCH(bool, newer);
+        QFETCH(int, state);
+        HttpServer server;
+        server.answer = [&](const HttpRequest &) { return answer; };
+        // Refused: the port of a server that has gone again.
+        const QString host = refused ? [] { return HttpServer().host(); }() : server.host();
+        const bool stall = answer.mode == HttpAnswer::Stall;
+        Inet inet;
+        inet.setRequestTimeout(stall ? 300ms : 20s);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(Version::checkV(inet, host).newer, newer);
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!stall || clock.elapsed() >= 250);
+        const HttpRequest request = server.requests.value(0);
+        QCOMPARE(request.method + ' ' + request.target, refused ? " " : "GET /rar/seoFile/seofile.txt");
+
+        QSignalSpy states(&inet, &Inet::StateChanged);
+        bool busyAtEnd = false;
+        connect(&inet, &Inet::StateChanged, this, [&] { busyAtEnd = inet.StillExecuting(); });
+        QVERIFY(inet.Execute("http://" + host + "/", "POST", "", ""));
+        QTRY_VERIFY_WITH_TIMEOUT(!inet.StillExecuting(), 30000);
+        QVERIFY(busyAtEnd); // until its last state has been handled
+        QCOMPARE(states.last().at(0).toInt(), state);
+        QCOMPARE(Subscription::readAnswer(inet, [] { return true; }),
+                 state == Inet::icError ? QString() : Gbk::decode(answer.body.left(Inet::AnswerCap)));
+    }
+
+    // While a blocking fetch waits, the other request's states are held back and arrive
+    // afterwards, so a window never handles its answer in the middle of its own picture refresh.
+    void inetStateHeldDuringFetch()
+    {
+        HttpServer server;
+        server.answer = [](const HttpRequest &r) {
+            return HttpAnswer{.mode = r.method == "GET" ? HttpAnswer::Stall : HttpAnswer::Normal, .body = "a"};
+        };
+        Inet inet;
+        inet.setRequestTimeout(1s);
+        QSignalSpy states(&inet, &Inet::StateChanged);
+        QVERIFY(inet.Execute("http://" + server.host() + "/", "POST", "", ""));
+        QVERIFY(!inet.OpenURLBytes("http://" + server.host() + "/"));
+        QCOMPARE(server.count("POST"), 1);
+        QCOMPARE(states.size(), 0);
+        QTRY_COMPARE(states.size(), 3);
+        QCOMPARE(Subscription::readAnswer(inet, [] { return true; }), u"a"_qs);
     }
 };
 
