@@ -7,7 +7,6 @@
 #include "Qirvan.h"
 #include "QtChinese.h"
 #include "Statistics.h"
-#include "Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,6 +30,19 @@
 #include <QWindow>
 
 #include <tuple>
+
+struct Generation
+{
+    QString article, message; // message: the refusal (empty: the links go in at first and second)
+    int first = 0, second = 0;
+};
+
+struct KeyA
+{
+    Qt::KeyboardModifiers atPress, atRelease;
+    bool selects;
+    int typed; // characters typed
+};
 
 class TestForm1 : public QObject
 {
@@ -58,28 +70,16 @@ class TestForm1 : public QObject
         m_w->show();
         activate(m_w.get());
     }
-    void addRecords(int n)
-    {
-        for (int i = 1; i <= n; ++i)
-            m_w->table().append(QString("词%1").arg(i), QString("http://k%1.example/").arg(i));
-    }
-    void answerBoxesHere()
-    {
-        Messages::SetHook([this](QMessageBox::Icon icon, const QString &caption, const QString &text) {
-            m_shown << QString("%1|%2|%3").arg(icon).arg(caption, text);
-        });
-    }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(LoadQtChinese());
-        answerBoxesHere();
-    }
+    void initTestCase() { QVERIFY(LoadQtChinese()); }
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_shown.clear();
+        Messages::SetHook([this](QMessageBox::Icon icon, const QString &caption, const QString &text) {
+            m_shown << QString("%1|%2|%3").arg(icon).arg(caption, text);
+        });
         open();
     }
     void cleanup() { m_w.reset(); }
@@ -101,16 +101,19 @@ private Q_SLOTS:
         QTRY_COMPARE(m_w->frameGeometry().topLeft(),
                      Centring::framePosition(m_w->screen()->geometry(), m_w->frameGeometry().size()));
 
-        // Controls placed in twips from the tab control's corner, whatever the page's own offset.
+        // Tab goes round the controls of the page shown and never onto another page.
         auto *tab = child<QTabWidget>("SSTab1");
-        for (const auto &[name, twips] :
-             {std::pair("Text1", QRect(120, 1200, 8055, 4275)), std::pair("ListView1", QRect(120, 420, 8055, 4455)),
-              std::pair("Command4", QRect(6960, 5460, 1095, 375))}) {
-            QWidget *w = child(name);
-            tab->setCurrentWidget(w->parentWidget());
-            QTRY_VERIFY(w->isVisible());
-            QCOMPARE(QRect(w->mapTo(tab, QPoint()), w->size()),
-                     Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
+        for (const auto &[page, start, last] : {std::tuple(0, "Command1", "Cnew"), std::tuple(1, "ListView1", "Del")}) {
+            tab->setCurrentIndex(page);
+            child(start)->setFocus();
+            QStringList seen;
+            for (int i = 0; i < 16; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget *f = QApplication::focusWidget();
+                seen << f->objectName();
+                QVERIFY2(tab->widget(page)->isAncestorOf(f) || f == tab->tabBar(), qPrintable(seen.join(',')));
+            }
+            QVERIFY(seen.contains(last));
         }
 
         // Chinese renders as characters, not as the empty boxes of a missing font.
@@ -136,48 +139,37 @@ private Q_SLOTS:
     }
 
     // The links go in after the first third and the third of the rest, moved back before a CR LF
-    // or a surrogate pair they would split: the built text, the editor and the clipboard agree.
+    // or a surrogate pair they would split: the editor and the clipboard get the built text, and the
+    // insertion is one step back. A refusal is a warning box and changes neither.
     void generate_data()
     {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<QString>("article");
-        QTest::addColumn<bool>("copy");
-        QTest::addColumn<QString>("message"); // empty: the links go in at first and second
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("second");
-        const QString fewRecords = "关键字少于两个？多加点吧！", tooShort = "文章字数不能少于80个字，多写点吧！";
-        const QString split = chinese(29) + "\r\n" + chinese(38) + "😀" + chinese(19); // points 30 and 70
-        QTest::newRow("no records") << 0 << chinese(100) << false << fewRecords << 0 << 0;
-        QTest::newRow("79 chinese") << 2 << chinese(79) + "\r\nEnd" << true << tooShort << 0 << 0;
-        QTest::newRow("80 chinese, copy off") << 2 << chinese(80) + "\r\nEnd" << false << QString() << 28 << 66;
-        QTest::newRow("CR|LF, inside an emoji") << 2 << split << true << QString() << 29 << 69;
+        QTest::addColumn<Generation>("g");
+        QTest::newRow("79 chinese") << Generation{chinese(79) + "\r\nEnd", "文章字数不能少于80个字，多写点吧！"};
+        QTest::newRow("CR|LF, inside an emoji") // points 30 and 70
+            << Generation{chinese(29) + "\r\n" + chinese(38) + "😀" + chinese(19), {}, 29, 69};
     }
     void generate()
     {
-        QFETCH(int, records);
-        QFETCH(QString, article);
-        QFETCH(bool, copy);
-        QFETCH(QString, message);
-        QFETCH(int, first);
-        QFETCH(int, second);
-        addRecords(records);
+        QFETCH(Generation, g);
+        m_w->table().append("词1", "http://k1.example/");
+        m_w->table().append("词2", "http://k2.example/");
         click("Label5"); // draw a pair with the records there now
-        if (copy)
-            click("CCopy");
+        click("CCopy");
         QGuiApplication::clipboard()->setText("sentinel");
-        Text1()->replaceArticle(article);
+        Text1()->replaceArticle(g.article);
         const QString link1 = m_w->engine().PendingLink1(), link2 = m_w->engine().PendingLink2();
         click("Command1");
-        const QString built = !message.isEmpty() ? article
-                                                 : article.left(first) + link1 + article.mid(first, second - first) +
-                                                       link2 + article.mid(second);
-        QVERIFY(!message.isEmpty() || link1.startsWith("<a href=\"http://k"));
-        QCOMPARE(m_shown, message.isEmpty() ? QStringList()
-                                            : QStringList{QString("%1|提示|").arg(QMessageBox::Warning) + message});
+        const bool done = g.message.isEmpty();
+        const QString built = !done ? g.article
+                                    : g.article.left(g.first) + link1 + g.article.mid(g.first, g.second - g.first) +
+                                          link2 + g.article.mid(g.second);
+        QVERIFY(!done || link1.startsWith("<a href=\"http://k"));
+        QCOMPARE(m_shown,
+                 done ? QStringList() : QStringList{QString("%1|提示|").arg(QMessageBox::Warning) + g.message});
         QCOMPARE(Text1()->articleText(), built);
-        QCOMPARE(QGuiApplication::clipboard()->text(), copy && message.isEmpty() ? built : "sentinel");
-        Text1()->undo(); // the insertion is one step back; a refusal made none
-        QCOMPARE(Text1()->articleText(), message.isEmpty() ? article : Form1::UsageText());
+        QCOMPARE(QGuiApplication::clipboard()->text(), done ? built : "sentinel");
+        Text1()->undo();
+        QCOMPARE(Text1()->articleText(), done ? g.article : Form1::UsageText());
     }
 
     void addAndDeleteKeepIds()
@@ -269,10 +261,7 @@ private Q_SLOTS:
         QCOMPARE(twords->text(), QString());
         activate(m_w.get());
 
-        QTest::keyClicks(twords, "abcdefghijkl"); // typing limits
-        tlink->clear();
-        QTest::keyClicks(tlink, QString(120, 'x'));
-        QCOMPARE(twords->text() + '|' + QString::number(tlink->text().size()), "abcdefghij|100");
+        QCOMPARE(QString("%1 %2").arg(twords->maxLength()).arg(tlink->maxLength()), "10 100"); // typing limits
         twords->setText("关键字 "); // not the placeholder: left alone
         QTest::mouseClick(tlink, Qt::LeftButton);
         QTest::mouseClick(twords, Qt::LeftButton);
@@ -286,28 +275,22 @@ private Q_SLOTS:
     // select nothing may type an "a" (Ctrl+Alt is AltGr).
     void ctrlA_data()
     {
-        QTest::addColumn<Qt::KeyboardModifiers>("atPress");
-        QTest::addColumn<Qt::KeyboardModifiers>("atRelease");
-        QTest::addColumn<bool>("selects");
-        QTest::addColumn<int>("typed");
+        QTest::addColumn<KeyA>("k");
         const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier), shift(Qt::ShiftModifier), alt(Qt::AltModifier);
-        QTest::newRow("Ctrl") << ctrl << ctrl << true << 0;
-        QTest::newRow("Ctrl let go first") << ctrl << none << true << 0;
-        QTest::newRow("Ctrl pressed after A") << none << ctrl << true << 1;
-        QTest::newRow("Ctrl+Shift") << (ctrl | shift) << (ctrl | shift) << false << 0;
-        QTest::newRow("Ctrl+Alt") << (ctrl | alt) << (ctrl | alt) << false << 1;
-        QTest::newRow("A alone") << none << none << false << 1;
+        QTest::newRow("Ctrl") << KeyA{ctrl, ctrl, true, 0};
+        QTest::newRow("Ctrl let go first") << KeyA{ctrl, none, true, 0};
+        QTest::newRow("Ctrl pressed after A") << KeyA{none, ctrl, true, 1};
+        QTest::newRow("Ctrl+Shift") << KeyA{ctrl | shift, ctrl | shift, false, 0};
+        QTest::newRow("Ctrl+Alt") << KeyA{ctrl | alt, ctrl | alt, false, 1};
+        QTest::newRow("A alone") << KeyA{none, none, false, 1};
     }
     void ctrlA()
     {
-        QFETCH(Qt::KeyboardModifiers, atPress);
-        QFETCH(Qt::KeyboardModifiers, atRelease);
-        QFETCH(bool, selects);
-        QFETCH(int, typed);
-        QTest::keyPress(Text1(), Qt::Key_A, atPress);
-        QTest::keyRelease(Text1(), Qt::Key_A, atRelease);
-        QCOMPARE(Text1()->textCursor().selectedText().size() == Text1()->toPlainText().size(), selects);
-        QCOMPARE(Text1()->articleText().size(), Form1::UsageText().size() + typed);
+        QFETCH(KeyA, k);
+        QTest::keyPress(Text1(), Qt::Key_A, k.atPress);
+        QTest::keyRelease(Text1(), Qt::Key_A, k.atRelease);
+        QCOMPARE(Text1()->textCursor().selectedText().size() == Text1()->toPlainText().size(), k.selects);
+        QCOMPARE(Text1()->articleText().size(), Form1::UsageText().size() + k.typed);
     }
 
     // From rest: 51 rise ticks. A restart after 30 puts the panel back, but the count goes on:
@@ -323,8 +306,7 @@ private Q_SLOTS:
                 n.Timer1_Timer(), n.Timer2_Timer();
             if (restartAfter >= 0) {
                 n.Xianshi();
-                QCOMPARE(n.panelTopTwips(), 2760.0f);
-                QCOMPARE(n.FadeLevel(), 0);
+                QVERIFY(n.panelTopTwips() == 2760.0f && n.FadeLevel() == 0);
             }
             for (int i = 1; i < ticksToEnd; ++i)
                 n.Timer1_Timer();
@@ -336,23 +318,6 @@ private Q_SLOTS:
             n.Timer1_Timer();
             QVERIFY(!p1->isVisible() && !n.Timer1().isActive() && !n.Timer2().isActive());
             QCOMPARE(n.RiseStep() + n.FadeLevel(), 0);
-        }
-    }
-
-    void tabStaysOnItsPage()
-    {
-        auto *tab = child<QTabWidget>("SSTab1");
-        for (const auto &[page, start, last] : {std::tuple(0, "Command1", "Cnew"), std::tuple(1, "ListView1", "Del")}) {
-            tab->setCurrentIndex(page);
-            child(start)->setFocus();
-            QStringList seen;
-            for (int i = 0; i < 16; ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                QWidget *f = QApplication::focusWidget();
-                seen << f->objectName();
-                QVERIFY2(tab->widget(page)->isAncestorOf(f) || f == tab->tabBar(), qPrintable(seen.join(',')));
-            }
-            QVERIFY(seen.contains(last));
         }
     }
 
@@ -373,7 +338,6 @@ private Q_SLOTS:
         QTimer::singleShot(0, answer);
         Messages::SetHook({});
         Messages::Show(m_w.get(), QMessageBox::Information, "一\r二\r\nQQ:1");
-        answerBoxesHere();
         QCOMPARE(seen, QString("%1|提示|一\n二\nQQ:1|确定").arg(QMessageBox::Information));
         QCOMPARE(Qirvan::QtFilter("文本文件|*.txt|"), "文本文件 (*.txt)");
         QCOMPARE(Qirvan::QtFilter("Text|*.txt;*.log|All|*.*|"), "Text (*.txt *.log);;All (*.*)");
@@ -404,8 +368,7 @@ private Q_SLOTS:
             Qt::WindowType_Mask | Qt::WindowStaysOnTopHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
         QCOMPARE(first->windowFlags() & kept, Qt::Dialog | Qt::WindowCloseButtonHint);
         QCOMPARE(first->windowHandle()->transientParent(), m_w->windowHandle());
-        Text1()->replaceArticle("中文"); // the main window stays usable
-        QCOMPARE(label("Label4"), "2");
+        QCOMPARE(first->windowModality(), Qt::NonModal); // the main window stays usable
         first->close();
         QTRY_VERIFY(first.isNull());
 
@@ -508,7 +471,6 @@ private Q_SLOTS:
                 cursor.insertText(text(4));
             }
             const ArticleStatistics counted = CountArticle(editor->articleText());
-            QCOMPARE(StatisticsText(editor->statistics()), StatisticsText(counted));
             QCOMPARE(m_w->windowTitle(), "Velomarv1.0  " + StatisticsText(counted));
             QCOMPARE(label("Label4"), QString::number(counted.chinese));
         }

@@ -37,15 +37,15 @@ struct HttpRequest
 
 struct HttpAnswer
 {
-    // Cut: one byte more is promised than is sent before the connection closes.
-    enum Mode { Normal, Stall, Cut } mode = Normal;
+    // Cut: one byte more is promised than is sent before the connection closes. Refused: the test
+    // asks a port nobody listens on.
+    enum Mode { Normal, Stall, Cut, Refused } mode = Normal;
     int status = 200;
     QByteArray body{}, headers{}; // headers: whole lines, each ended by CR LF
 };
 
-class HttpServer
+struct HttpServer
 {
-public:
     std::function<HttpAnswer(const HttpRequest &)> answer = [](const HttpRequest &) { return HttpAnswer{}; };
     QList<HttpRequest> requests;
 
@@ -58,12 +58,8 @@ public:
         });
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
-    qsizetype count(const QByteArray &method) const
-    {
-        return std::ranges::count(requests, method, &HttpRequest::method);
-    }
+    qsizetype count(const QByteArray &m) const { return std::ranges::count(requests, m, &HttpRequest::method); }
 
-private:
     void serve(QTcpSocket *socket)
     {
         // The bytes stay in the socket until the whole request has come.
@@ -87,6 +83,16 @@ private:
     }
 
     QTcpServer m_server;
+};
+
+// What is typed and how it is sent; what the service answers and what the dialog makes of it.
+struct Submission
+{
+    QString address, code, submit; // null: the box is left alone; submit: OK clicked, or Enter in this box
+    QByteArray bodyEnd;            // null: nothing is sent
+    HttpAnswer answer{.mode = HttpAnswer::Stall};
+    QString message{};
+    bool closes = false;
 };
 
 class TestSubscription : public QObject
@@ -172,99 +178,83 @@ private Q_SLOTS:
 
     // A click into the address box and a Tab into the code box clear the placeholders; what is typed
     // then goes out in GBK as it stands, nothing escaped or trimmed, with the picture's cookie.
-    void submitOnTheWire_data()
+    // Of the answer, the first phrase in this order decides: thanks, too frequent, already, invalid
+    // address. The first three close the dialog; the others bring a new picture. A failed request
+    // does nothing.
+    void submit_data()
     {
-        QTest::addColumn<QString>("address"); // null: the box is left alone
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("submit");     // OK clicked, or Enter in this box
-        QTest::addColumn<QByteArray>("bodyEnd"); // null: nothing is sent
+        QTest::addColumn<Submission>("s");
         const QByteArray placeholders = QByteArray::fromHex("d3cacfe4b5d8d6b7") + "&verifycode_cn=" +
                                         QByteArray::fromHex("d1e9d6a4c2eb"); // 邮箱地址, 验证码 in GBK
-        auto row = [](const char *name, const QString &address, const QString &code, const char *submit,
-                      const QByteArray &bodyEnd) { QTest::newRow(name) << address << code << submit << bodyEnd; };
-        row("placeholders as they stand", {}, {}, "Command1", placeholders);
-        row("& and =", " a&b=c@x.cn ", "Ab 9", "Command1", " a&b=c@x.cn &verifycode_cn=Ab 9");
-        row("empty boxes", "", "", "Command1", "&verifycode_cn=");
-        row("Chinese code, Enter", "q@x.cn", "验证", "Text2",
-            "q@x.cn&verifycode_cn=" + QByteArray::fromHex("d1e9d6a4"));
-        row("Enter in the address box", "q@x.cn", "1", "Text1", {});
+        auto sent = [](const char *name, const QString &address, const QString &code, const char *submit,
+                       const QByteArray &bodyEnd) {
+            QTest::newRow(name) << Submission{address, code, submit, bodyEnd};
+        };
+        sent("placeholders as they stand", {}, {}, "Command1", placeholders);
+        sent("& and =", " a&b=c@x.cn ", "Ab 9", "Command1", " a&b=c@x.cn &verifycode_cn=Ab 9");
+        sent("empty boxes", "", "", "Command1", "&verifycode_cn=");
+        sent("Chinese code, Enter", "q@x.cn", "验证", "Text2",
+             "q@x.cn&verifycode_cn=" + QByteArray::fromHex("d1e9d6a4"));
+        sent("Enter in the address box", "q@x.cn", "1", "Text1", {});
+
+        const QByteArray thanks = Gbk::encode(u"感谢您订阅"), frequent = Gbk::encode(u"抱歉，栏目订阅过于频繁"),
+                         already = Gbk::encode(u"您已订阅过该栏目"), invalid = Gbk::encode(u"您填写的邮件地址无效");
+        const QString subscribed = "恭喜！订阅成功，请到邮箱里面确认。", unknown = "订阅失败，未知道错误，请重试！";
+        auto answered = [](const char *name, const HttpAnswer &answer, const QString &message, bool closes) {
+            QTest::newRow(name) << Submission{"q@x.cn", "k3x9",  "Command1", "q@x.cn&verifycode_cn=k3x9",
+                                              answer,   message, closes};
+        };
+        answered("thanks after already", {.body = already + thanks}, subscribed, true);
+        answered("too frequent", {.body = invalid + frequent}, "失败，现在不能订阅，请过段时间再订阅吧！", true);
+        answered("already", {.body = invalid + already}, "您已经订阅过我们的邮件了！", true);
+        answered("invalid address", {.body = "<p>" + invalid + "</p>"}, "请输入正确的邮箱地址！", false);
+        answered("ASCII comma", {.body = Gbk::encode(u"抱歉,栏目订阅过于频繁")}, unknown, false);
+        answered("0-byte answer", {}, unknown, false);
+        // Read in 1024-byte pieces: the phrase's first character straddles the border.
+        answered("phrase split inside a character", {.body = QByteArray(1023, 'a') + thanks}, subscribed, true);
+        answered("transfer broken off", {.mode = HttpAnswer::Cut, .body = thanks}, "", false);
     }
-    void submitOnTheWire()
+    void submit()
     {
-        QFETCH(QString, address);
-        QFETCH(QString, code);
-        QFETCH(QString, submit);
-        QFETCH(QByteArray, bodyEnd);
-        m_postAnswer = {.mode = HttpAnswer::Stall};
-        if (!address.isNull()) {
+        QFETCH(Submission, s);
+        m_postAnswer = s.answer;
+        m_pictures << picture(200);
+        if (!s.address.isNull()) {
             click("Text1");
-            control<QLineEdit>("Text1")->insert(address);
+            control<QLineEdit>("Text1")->insert(s.address);
         }
-        if (!code.isNull()) {
+        if (!s.code.isNull()) {
             QTest::keyClick(control("Text1"), Qt::Key_Tab);
-            control<QLineEdit>("Text2")->insert(code);
+            control<QLineEdit>("Text2")->insert(s.code);
         }
-        submit == "Command1" ? click("Command1") : QTest::keyClick(control(qPrintable(submit)), Qt::Key_Return);
-        QCOMPARE(running(), bodyEnd.isNull() ? 0 : 1);
-        if (bodyEnd.isNull())
+        const QPointer<Inet> inet = m_dialog->findChild<Inet *>();
+        s.submit == "Command1" ? click("Command1") : QTest::keyClick(control(qPrintable(s.submit)), Qt::Key_Return);
+        QCOMPARE(running(), s.bodyEnd.isNull() ? 0 : 1);
+        if (s.bodyEnd.isNull())
             return;
         click("Command1"); // busy: OK and Enter do nothing
         QTest::keyClick(control("Text2"), Qt::Key_Return);
         QCOMPARE(running(), 1);
         QTRY_COMPARE(m_server->count("POST"), 1);
-        const HttpRequest &post = m_server->requests.last();
+        const HttpRequest post = m_server->requests.value(1); // after the picture's
         QCOMPARE(post.method + ' ' + post.target, "POST /cgi-bin/qf_compose_send");
         QCOMPARE(post.header("Referer"), "http://" + m_server->host().toLatin1() + "/cgi-bin/qf_compose_send");
         QCOMPARE(post.header("Content-Type"), "application/x-www-form-urlencoded");
         QCOMPARE(post.header("Cookie"), "sid=42");
         QCOMPARE(post.body, "qm_authimgs_id=1&qm_verifyimagesession=h0123&edition=" + m_server->host().toLatin1() +
-                                "&id=ab45&t=qf_booked_feedback&to=" + bodyEnd);
-    }
-
-    // The first phrase in this order decides: thanks, too frequent, already, invalid address.
-    // The first three close the dialog; the others bring a new picture. A failed request does nothing.
-    void outcomes_data()
-    {
-        QTest::addColumn<HttpAnswer>("answer");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("closes");
-        const QByteArray thanks = Gbk::encode(u"感谢您订阅"), frequent = Gbk::encode(u"抱歉，栏目订阅过于频繁"),
-                         already = Gbk::encode(u"您已订阅过该栏目"), invalid = Gbk::encode(u"您填写的邮件地址无效");
-        const QString subscribed = "恭喜！订阅成功，请到邮箱里面确认。", unknown = "订阅失败，未知道错误，请重试！";
-        auto row = [](const char *name, const HttpAnswer &answer, const QString &message, bool closes) {
-            QTest::newRow(name) << answer << message << closes;
-        };
-        row("thanks after already", {.body = already + thanks}, subscribed, true);
-        row("too frequent", {.body = invalid + frequent}, "失败，现在不能订阅，请过段时间再订阅吧！", true);
-        row("already", {.body = invalid + already}, "您已经订阅过我们的邮件了！", true);
-        row("invalid address", {.body = "<p>" + invalid + "</p>"}, "请输入正确的邮箱地址！", false);
-        row("ASCII comma", {.body = Gbk::encode(u"抱歉,栏目订阅过于频繁")}, unknown, false);
-        row("0-byte answer", {}, unknown, false);
-        // Read in 1024-byte pieces: the phrase's first character straddles the border.
-        row("phrase split inside a character", {.body = QByteArray(1023, 'a') + thanks}, subscribed, true);
-        row("transfer broken off", {.mode = HttpAnswer::Cut, .body = thanks}, "", false);
-    }
-    void outcomes()
-    {
-        QFETCH(HttpAnswer, answer);
-        QFETCH(QString, message);
-        QFETCH(bool, closes);
-        m_postAnswer = answer;
-        m_pictures << picture(200);
-        auto *code = control<QLineEdit>("Text2");
-        code->setText("k3x9");
-        const QPointer<Inet> inet = m_dialog->findChild<Inet *>();
-        click("Command1");
+                                "&id=ab45&t=qf_booked_feedback&to=" + s.bodyEnd);
+        if (s.answer.mode == HttpAnswer::Stall)
+            return;
         QTRY_VERIFY(!inet || !inet->StillExecuting());
-        QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(m_server->count("GET"), closes || message.isEmpty() ? 1 : 2);
-        if (closes) {
+        QCOMPARE(m_messages, s.message.isEmpty() ? QStringList() : QStringList{s.message});
+        QCOMPARE(m_server->count("GET"), s.closes || s.message.isEmpty() ? 1 : 2);
+        if (s.closes) {
             QTRY_VERIFY(m_dialog.isNull());
             return;
         }
         QVERIFY(m_dialog->isVisible());
-        QCOMPARE(shown(), message.isEmpty() ? 10 : 200); // a new picture unless the request failed
-        QCOMPARE(code->text(), "k3x9");
+        QCOMPARE(shown(), s.message.isEmpty() ? 10 : 200); // a new picture unless the request failed
+        QCOMPARE(control<QLineEdit>("Text2")->text(), s.code);
     }
 
     // Events run between the pieces of the answer: closing the dialog there, or its owner deleting
@@ -305,59 +295,52 @@ private Q_SLOTS:
 
     // Each answer goes through both kinds of request. The version check's blocking fetch takes any
     // failure, an error status too, as no news. Execute reads an error page as a page, has no answer
-    // when the request breaks off or times out, and reads an answer over the cap up to the cap.
+    // when the request breaks off, times out or is refused, and reads an answer over the cap up to the cap.
     void inetAnswers_data()
     {
         QTest::addColumn<HttpAnswer>("answer");
-        QTest::addColumn<bool>("refused");
         QTest::addColumn<bool>("newer");
-        QTest::addColumn<int>("state");
-        auto row = [](const char *name, const HttpAnswer &answer, bool newer, int state, bool refused = false) {
-            QTest::newRow(name) << answer << refused << newer << state;
-        };
         // Nothing is trimmed or folded: only the exact own version and an empty document are no news.
-        row("own version", {.body = "v1.0"}, false, Inet::icResponseCompleted);
-        row("line break after it", {.body = "v1.0\r\n"}, true, Inet::icResponseCompleted);
-        row("capital V", {.body = "V1.0"}, true, Inet::icResponseCompleted);
-        row("empty document", {}, false, Inet::icResponseCompleted);
-        row("404 page", {.status = 404, .body = "v2.0"}, false, Inet::icResponseCompleted);
-        row("bad GBK, half a character at the end", {.body = QByteArray("\xff\x81\x20\x80", 4).repeated(300) + "\xb8"},
-            true, Inet::icResponseCompleted);
-        row("over the answer cap", {.body = QByteArray(Inet::AnswerCap + 1, 'x')}, false, Inet::icResponseCompleted);
-        row("closed mid-answer", {.mode = HttpAnswer::Cut, .body = "v2.0"}, false, Inet::icError);
-        row("never answers", {.mode = HttpAnswer::Stall}, false, Inet::icError);
-        row("refused", {}, false, Inet::icError, true);
+        QTest::newRow("own version") << HttpAnswer{.body = "v1.0"} << false;
+        QTest::newRow("line break after it") << HttpAnswer{.body = "v1.0\r\n"} << true;
+        QTest::newRow("capital V") << HttpAnswer{.body = "V1.0"} << true;
+        QTest::newRow("empty document") << HttpAnswer{} << false;
+        QTest::newRow("404 page") << HttpAnswer{.status = 404, .body = "v2.0"} << false;
+        QTest::newRow("bad GBK, half a character at the end")
+            << HttpAnswer{.body = QByteArray("\xff\x81\x20\x80", 4).repeated(300) + "\xb8"} << true;
+        QTest::newRow("over the answer cap") << HttpAnswer{.body = QByteArray(Inet::AnswerCap + 1, 'x')} << false;
+        QTest::newRow("closed mid-answer") << HttpAnswer{.mode = HttpAnswer::Cut, .body = "v2.0"} << false;
+        QTest::newRow("never answers") << HttpAnswer{.mode = HttpAnswer::Stall} << false;
+        QTest::newRow("refused") << HttpAnswer{.mode = HttpAnswer::Refused} << false;
     }
     void inetAnswers()
     {
         QFETCH(HttpAnswer, answer);
-        QFETCH(bool, refused);
         QFETCH(bool, newer);
-        QFETCH(int, state);
         HttpServer server;
         server.answer = [&](const HttpRequest &) { return answer; };
         // Refused: the port of a server that has gone again.
+        const bool refused = answer.mode == HttpAnswer::Refused, stall = answer.mode == HttpAnswer::Stall;
         const QString host = refused ? [] { return HttpServer().host(); }() : server.host();
-        const bool stall = answer.mode == HttpAnswer::Stall;
         Inet inet;
         inet.setRequestTimeout(stall ? 300ms : 20s);
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(Version::checkV(inet, host).newer, newer);
-        QVERIFY(clock.elapsed() < 10000);
-        QVERIFY(!stall || clock.elapsed() >= 250);
+        QVERIFY(clock.elapsed() < 10000 && (!stall || clock.elapsed() >= 250)); // the time-out holds
         const HttpRequest request = server.requests.value(0);
         QCOMPARE(request.method + ' ' + request.target, refused ? " " : "GET /rar/seoFile/seofile.txt");
 
-        QSignalSpy states(&inet, &Inet::StateChanged);
-        bool busyAtEnd = false;
-        connect(&inet, &Inet::StateChanged, this, [&] { busyAtEnd = inet.StillExecuting(); });
+        int last = 0;
+        bool busyAtEnd = false; // busy until its last state has been handled
+        connect(&inet, &Inet::StateChanged, this, [&](int state) { last = state, busyAtEnd = inet.StillExecuting(); });
         QVERIFY(inet.Execute("http://" + host + "/", "POST", "", ""));
         QTRY_VERIFY_WITH_TIMEOUT(!inet.StillExecuting(), 30000);
-        QVERIFY(busyAtEnd); // until its last state has been handled
-        QCOMPARE(states.last().at(0).toInt(), state);
+        QVERIFY(busyAtEnd);
+        const bool failed = answer.mode != HttpAnswer::Normal;
+        QCOMPARE(last, failed ? Inet::icError : Inet::icResponseCompleted);
         QCOMPARE(Subscription::readAnswer(inet, [] { return true; }),
-                 state == Inet::icError ? QString() : Gbk::decode(answer.body.left(Inet::AnswerCap)));
+                 failed ? QString() : Gbk::decode(answer.body.left(Inet::AnswerCap)));
     }
 
     // While a blocking fetch waits, the other request's states are held back and arrive
