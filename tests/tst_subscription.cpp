@@ -6,12 +6,10 @@
 #include "VersionCheck.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkReply>
-#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -72,28 +70,22 @@ struct HttpServer
         if (headEnd < 0 || data.size() < end)
             return;
         r.body = socket->read(end).mid(headEnd + 4);
-        requests.append(r);
-        const HttpAnswer a = answer(r);
+        const HttpAnswer a = answer(requests.emplace_back(r));
         if (a.mode == HttpAnswer::Stall)
             return;
-        const QByteArray length = QByteArray::number(a.body.size() + (a.mode == HttpAnswer::Cut ? 1 : 0));
-        socket->write("HTTP/1.1 " + QByteArray::number(a.status) +
-                      " X\r\nConnection: close\r\nContent-Length: " + length + "\r\n" + a.headers + "\r\n" + a.body);
+        socket->write("HTTP/1.1 " + QByteArray::number(a.status) + " X\r\nConnection: close\r\nContent-Length: " +
+                      QByteArray::number(a.body.size() + (a.mode == HttpAnswer::Cut)) + "\r\n" + a.headers + "\r\n" +
+                      a.body);
         socket->disconnectFromHost();
     }
 
     QTcpServer m_server;
 };
 
-// What is typed and how it is sent; what the service answers and what the dialog makes of it.
-struct Submission
-{
-    QString address, code, submit; // null: the box is left alone; submit: OK clicked, or Enter in this box
-    QByteArray bodyEnd;            // null: nothing is sent
-    HttpAnswer answer{.mode = HttpAnswer::Stall};
-    QString message{};
-    bool closes = false;
-};
+// What is typed (null: the box is left alone), where it is sent from (OK clicked, or Enter in that
+// box), how the body ends (null: nothing is sent), the answer, the message shown, whether the
+// dialog closes.
+using Submission = std::tuple<QString, QString, QString, QByteArray, HttpAnswer, QString, bool>;
 
 class TestSubscription : public QObject
 {
@@ -129,7 +121,6 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<HttpServer>();
         m_pictures = {picture(10)};
-        m_postAnswer = {};
         m_server->answer = [this](const HttpRequest &r) {
             if (r.method == "POST")
                 return m_postAnswer;
@@ -183,12 +174,12 @@ private Q_SLOTS:
     // does nothing.
     void submit_data()
     {
-        QTest::addColumn<Submission>("s");
+        QTest::addColumn<Submission>("row");
         const QByteArray placeholders = QByteArray::fromHex("d3cacfe4b5d8d6b7") + "&verifycode_cn=" +
                                         QByteArray::fromHex("d1e9d6a4c2eb"); // 邮箱地址, 验证码 in GBK
         auto sent = [](const char *name, const QString &address, const QString &code, const char *submit,
                        const QByteArray &bodyEnd) {
-            QTest::newRow(name) << Submission{address, code, submit, bodyEnd};
+            QTest::newRow(name) << Submission{address, code, submit, bodyEnd, {.mode = HttpAnswer::Stall}, {}, false};
         };
         sent("placeholders as they stand", {}, {}, "Command1", placeholders);
         sent("& and =", " a&b=c@x.cn ", "Ab 9", "Command1", " a&b=c@x.cn &verifycode_cn=Ab 9");
@@ -216,21 +207,18 @@ private Q_SLOTS:
     }
     void submit()
     {
-        QFETCH(Submission, s);
-        m_postAnswer = s.answer;
+        QFETCH(Submission, row);
+        const auto &[address, code, submit, bodyEnd, answer, message, closes] = row;
+        m_postAnswer = answer;
         m_pictures << picture(200);
-        if (!s.address.isNull()) {
-            click("Text1");
-            control<QLineEdit>("Text1")->insert(s.address);
-        }
-        if (!s.code.isNull()) {
-            QTest::keyClick(control("Text1"), Qt::Key_Tab);
-            control<QLineEdit>("Text2")->insert(s.code);
-        }
+        if (!address.isNull())
+            click("Text1"), control<QLineEdit>("Text1")->insert(address);
+        if (!code.isNull())
+            QTest::keyClick(control("Text1"), Qt::Key_Tab), control<QLineEdit>("Text2")->insert(code);
         const QPointer<Inet> inet = m_dialog->findChild<Inet *>();
-        s.submit == "Command1" ? click("Command1") : QTest::keyClick(control(qPrintable(s.submit)), Qt::Key_Return);
-        QCOMPARE(running(), s.bodyEnd.isNull() ? 0 : 1);
-        if (s.bodyEnd.isNull())
+        submit == "Command1" ? click("Command1") : QTest::keyClick(control(qPrintable(submit)), Qt::Key_Return);
+        QCOMPARE(running(), bodyEnd.isNull() ? 0 : 1);
+        if (bodyEnd.isNull())
             return;
         click("Command1"); // busy: OK and Enter do nothing
         QTest::keyClick(control("Text2"), Qt::Key_Return);
@@ -242,19 +230,18 @@ private Q_SLOTS:
         QCOMPARE(post.header("Content-Type"), "application/x-www-form-urlencoded");
         QCOMPARE(post.header("Cookie"), "sid=42");
         QCOMPARE(post.body, "qm_authimgs_id=1&qm_verifyimagesession=h0123&edition=" + m_server->host().toLatin1() +
-                                "&id=ab45&t=qf_booked_feedback&to=" + s.bodyEnd);
-        if (s.answer.mode == HttpAnswer::Stall)
+                                "&id=ab45&t=qf_booked_feedback&to=" + bodyEnd);
+        if (answer.mode == HttpAnswer::Stall)
             return;
         QTRY_VERIFY(!inet || !inet->StillExecuting());
-        QCOMPARE(m_messages, s.message.isEmpty() ? QStringList() : QStringList{s.message});
-        QCOMPARE(m_server->count("GET"), s.closes || s.message.isEmpty() ? 1 : 2);
-        if (s.closes) {
-            QTRY_VERIFY(m_dialog.isNull());
+        QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(m_server->count("GET"), closes || message.isEmpty() ? 1 : 2);
+        QTRY_COMPARE(m_dialog.isNull(), closes);
+        if (closes)
             return;
-        }
         QVERIFY(m_dialog->isVisible());
-        QCOMPARE(shown(), s.message.isEmpty() ? 10 : 200); // a new picture unless the request failed
-        QCOMPARE(control<QLineEdit>("Text2")->text(), s.code);
+        QCOMPARE(shown(), message.isEmpty() ? 10 : 200); // a new picture unless the request failed
+        QCOMPARE(control<QLineEdit>("Text2")->text(), code);
     }
 
     // Events run between the pieces of the answer: closing the dialog there, or its owner deleting
@@ -324,10 +311,10 @@ private Q_SLOTS:
         const QString host = refused ? [] { return HttpServer().host(); }() : server.host();
         Inet inet;
         inet.setRequestTimeout(stall ? 300ms : 20s);
-        QElapsedTimer clock;
-        clock.start();
+        const auto started = std::chrono::steady_clock::now();
         QCOMPARE(Version::checkV(inet, host).newer, newer);
-        QVERIFY(clock.elapsed() < 10000 && (!stall || clock.elapsed() >= 250)); // the time-out holds
+        const auto took = std::chrono::steady_clock::now() - started; // the time-out holds
+        QVERIFY(took < 10s && (!stall || took >= 250ms));
         const HttpRequest request = server.requests.value(0);
         QCOMPARE(request.method + ' ' + request.target, refused ? " " : "GET /rar/seoFile/seofile.txt");
 
