@@ -43,17 +43,13 @@ class TestForm1 : public QObject
     ArticleEditor *Text1() { return child<ArticleEditor>("Text1"); }
     QString label(const char *name) { return child<QLabel>(name)->text(); }
     void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
-    void activate(QWidget *w)
-    {
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w));
-    }
     void open()
     {
         m_w = std::make_unique<Form1>(m_dir->path());
         QVERIFY(m_w->Form_Load());
         m_w->show();
-        activate(m_w.get());
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
     }
 
 private Q_SLOTS:
@@ -237,13 +233,16 @@ private Q_SLOTS:
                 action->trigger();
         menu->close();
         QCOMPARE(tlink->text(), "http://mine.example/");
-        activate(m_w.get()); // offscreen, the closed menu leaves no window active
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get())); // offscreen, the closed menu leaves no window active
         QTest::mouseClick(twords, Qt::LeftButton);
         QWidget other;
         other.show();
-        activate(&other);
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
         QCOMPARE(twords->text(), QString());
-        activate(m_w.get());
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
 
         QCOMPARE(QString("%1 %2").arg(twords->maxLength()).arg(tlink->maxLength()), "10 100"); // typing limits
         twords->setText("关键字 "); // not the placeholder: left alone
@@ -283,7 +282,6 @@ private Q_SLOTS:
     void notice()
     {
         Notice &n = m_w->notice();
-        QWidget *p1 = child("P1");
         for (const auto &[restartAfter, topBeforeEnd, ticksToEnd] :
              {std::tuple(-1, 2760.0f - 1275, 51), std::tuple(30, 2760.0f - 810, 21)}) {
             n.Xianshi();
@@ -296,12 +294,12 @@ private Q_SLOTS:
             for (int i = 1; i < ticksToEnd; ++i)
                 n.Timer1_Timer();
             QCOMPARE(n.panelTopTwips(), topBeforeEnd);
-            QVERIFY(p1->isVisible() && p1->y() == qRound(topBeforeEnd / 15));
+            QVERIFY(child("P1")->isVisible() && child("P1")->y() == qRound(topBeforeEnd / 15));
             for (int i = 0; i < 60; ++i)
                 n.Timer2_Timer();
             QCOMPARE(child("Label4")->palette().color(QPalette::WindowText), QColor(Qt::white));
             n.Timer1_Timer();
-            QVERIFY(!p1->isVisible() && !n.Timer1().isActive() && !n.Timer2().isActive());
+            QVERIFY(!child("P1")->isVisible() && !n.Timer1().isActive() && !n.Timer2().isActive());
             QCOMPARE(n.RiseStep() + n.FadeLevel(), 0);
         }
     }
@@ -392,13 +390,11 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<QStringList>("pieces");
         const QString high(QChar(0xD83D)), low(QChar(0xDE00));
-        const QStringList breaks = {"\r\n", "\n", "\r", QString(QChar::LineSeparator),
-                                    QString(QChar::ParagraphSeparator)};
+        const QStringList breaks = {"\r\n", "\n", "\r", "\u2028", "\u2029"}; // line and paragraph separators
         // ASCII, Chinese, full-width, the one-byte euro sign, characters GBK lacks (Hangul, the
         // soft hyphen ICU would drop), a pair outside the BMP and its halves alone.
-        QTest::newRow("everything") << 1u
-                                    << QStringList{"a", " x", "中", "文字", "，", "€", "한", "\u00AD", "😀", high, low} +
-                                           breaks;
+        const QStringList everything = {"a", " x", "中", "文字", "，", "€", "한", "\u00AD", "😀", high, low};
+        QTest::newRow("everything") << 1u << everything + breaks;
         QTest::newRow("pairs split and joined across breaks") << 2u << QStringList{"😀", high, low, "中"} + breaks;
         QTest::newRow("long paragraphs") << 3u << QStringList{"绿茶是中国的主要茶类之一，Green tea 2024.", "😀", "\r\n"};
     }
