@@ -68,6 +68,7 @@ private Q_SLOTS:
     void startUp()
     {
         QCOMPARE(Text1()->articleText(), Form1::UsageText());
+        QVERIFY(Form1::UsageText().endsWith("将做为改进软件的参。\r\n\r\n"));
         QCOMPARE(m_w->windowTitle(), "Velomarv1.0  " + StatisticsText(CountArticle(Form1::UsageText())));
         QCOMPARE(label("Label5"), "关键字少于2个");
         QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
