@@ -63,9 +63,8 @@ struct HttpServer
         // The bytes stay in the socket until the whole request has come.
         const QByteArray data = socket->peek(socket->bytesAvailable());
         const qsizetype headEnd = data.indexOf("\r\n\r\n");
-        const QByteArray head = data.left(headEnd);
-        const QList<QByteArray> first = head.left(head.indexOf('\r')).split(' ');
-        HttpRequest r{first.value(0), first.value(1), head, {}};
+        const QList<QByteArray> first = data.left(data.indexOf('\r')).split(' ');
+        HttpRequest r{first.value(0), first.value(1), data.left(headEnd), {}};
         const qsizetype end = headEnd + 4 + r.header("Content-Length").toLongLong();
         if (headEnd < 0 || data.size() < end)
             return;
@@ -103,10 +102,6 @@ class TestSubscription : public QObject
     int shown() const { return qGray(control<QLabel>("Picture1")->pixmap().toImage().pixel(0, 0)); }
     template <typename T = QWidget> T *control(const char *name) const { return m_dialog->findChild<T *>(name); }
     void click(const char *name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
-    qsizetype running() const
-    {
-        return std::ranges::count_if(m_dialog->findChildren<QNetworkReply *>(), &QNetworkReply::isRunning);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -148,10 +143,9 @@ private Q_SLOTS:
         QTRY_COMPARE(m_dialog->frameGeometry().topLeft(), // by the frame, once it is known
                      Centring::framePosition(m_dialog->screen()->geometry(), m_dialog->frameGeometry().size()));
         QStringList chain; // from where the focus is when the dialog opens
-        for (int i = 0; i < 5; ++i) {
-            chain << QApplication::focusWidget()->objectName();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
+        for (int i = 0; i < 5; ++i)
+            chain << QApplication::focusWidget()->objectName(),
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(chain.join(' '), "Text1 Text2 Command1 Picture1 Text1");
 
         m_pictures << picture(200) << "<html>not a picture</html>";
@@ -225,6 +219,9 @@ private Q_SLOTS:
         if (!code.isNull())
             QTest::keyClick(control("Text1"), Qt::Key_Tab), control<QLineEdit>("Text2")->insert(code);
         const QPointer<Inet> inet = m_dialog->findChild<Inet *>();
+        auto running = [this] {
+            return std::ranges::count_if(m_dialog->findChildren<QNetworkReply *>(), &QNetworkReply::isRunning);
+        };
         submit == "Command1" ? click("Command1") : QTest::keyClick(control(qPrintable(submit)), Qt::Key_Return);
         QCOMPARE(running(), bodyEnd.isNull() ? 0 : 1);
         if (bodyEnd.isNull())
