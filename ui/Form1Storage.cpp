@@ -58,8 +58,8 @@ void Form1::JiaTXT(const QString &path)
 // the same, and nothing of the session is lost without a word.
 void Form1::SaveTXT(const QString &path)
 {
-    if (path == m_unreadableList && m_table.count() == 0)
-        return; // nothing of this session to keep: leave the file as it is
+    if (!m_unreadableList.isEmpty() && m_table.count() == 0)
+        return; // nothing of this session to keep, and an empty list would hide the unread one
     const SavedFile saved =
         SaveProgramFile(path, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p); });
     if (saved.failed.isEmpty())
