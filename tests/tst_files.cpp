@@ -246,6 +246,8 @@ private Q_SLOTS:
         // The settings reader finds its lines in the text and in the bytes alike.
         IniFile ini(bytes + gbk("\n[Setting]\r\n粗体=1"));
         QCOMPARE(ini.value(u"Setting", u"粗体"), "1");
+        ini.setValue(u"Setting", u"粗体", 2);
+        QCOMPARE(ini.bytes(), bytes + gbk("\n[Setting]\r\n粗体=2"));
     }
 
     // Nothing is read, the table stays as it was, and the save fails leaving the folder as it was:
