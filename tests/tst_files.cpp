@@ -293,17 +293,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("number"); // None: not a number
-        QTest::newRow("spaces around") << " 1 " << 1;
-        QTest::newRow("half up to even") << "1.5" << 2;
-        QTest::newRow("half down to even") << "2.5" << 2;
-        QTest::newRow("just over half") << "0.5001" << 1;
-        QTest::newRow("-1") << "-1" << -1;
-        QTest::newRow("3") << "3" << 3;
-        QTest::newRow("40000") << "40000" << None;
-        QTest::newRow("too long for any integer") << "123456789012345678901234567890" << None;
-        QTest::newRow("x") << "x" << None;
-        QTest::newRow("empty") << "" << None;
-        QTest::newRow("exponent") << "1e2" << None;
+        // Spaces around, halves to the even neighbour, just over a half, out of range, too long for
+        // any integer, not a number.
+        const std::pair<const char *, int> rows[] = {
+            {" 1 ", 1},  {"1.5", 2}, {"2.5", 2},      {"0.5001", 1},
+            {"-1", -1},  {"3", 3},   {"40000", None}, {"123456789012345678901234567890", None},
+            {"x", None}, {"", None}, {"1e2", None}};
+        for (const auto &[text, number] : rows)
+            QTest::newRow(qPrintable(QString("\"%1\"").arg(text))) << QString(text) << number;
     }
     void storedValue()
     {
