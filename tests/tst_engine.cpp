@@ -190,6 +190,9 @@ private Q_SLOTS:
         QCOMPARE(PointOutsideMarkup(text, from), to);
         const InsertionPoints points = PointsOutsideMarkup(text, {from, from});
         QCOMPARE(InsertPairAt(text, points, "1", "2"), text.left(to) + "12" + text.mid(to));
+        if (QTest::currentDataTag() == QLatin1String("tag")) // two points in one tag: the second follows
+            QCOMPARE(InsertPairAt(text, PointsOutsideMarkup(text, {from - 3, from + 2}), "1", "2"),
+                     text.left(to) + "12" + text.mid(to));
     }
 
     void statistics()
