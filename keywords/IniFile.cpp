@@ -130,8 +130,11 @@ QString IniFile::value(QStringView section, QStringView key) const
 void IniFile::setValue(QStringView section, QStringView key, qint16 value)
 {
     const Place place = find(section, key);
-    auto encoded = [this](QStringView text) { return StoredFile::encode(text, m_encoding); };
     const QString number = QString::number(value);
+    if (place.key >= 0 && place.value == number &&
+        place.value.data() + place.value.size() == m_text.constData() + place.keyText.end)
+        return; // the line already reads so: no edit, and no decoding the file again
+    auto encoded = [this](QStringView text) { return StoredFile::encode(text, m_encoding); };
     const QByteArray lineEnd = encoded(u"\r\n");
     const QByteArray entry = encoded(key.toString() + u'=' + number) + lineEnd;
 
