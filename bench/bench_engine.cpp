@@ -1,5 +1,6 @@
 // Statistics, table and draw costs. The ratio counters compare two measurements taken in the
 // same iterations, so they hold whatever else the machine is doing.
+#include "BenchRatio.h"
 #include "Gbk.h"
 #include "InsertionHost.h"
 #include "KeywordTable.h"
@@ -27,31 +28,21 @@ QString article(qsizetype bytes)
     return out;
 }
 
-double seconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
 void BM_TongjiVsGbkEncode(benchmark::State &state)
 {
     const QString text = article(state.range(0) * 1024 * 1024);
     QStringEncoder encoder("GBK");
-    double statsTime = 0, encodeTime = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        const ArticleStatistics s = CountArticle(text);
-        const QString caption = StatisticsText(s);
-        auto t1 = std::chrono::steady_clock::now();
-        const QByteArray bytes = encoder.encode(text);
-        auto t2 = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(caption.data());
-        benchmark::DoNotOptimize(bytes.data());
-        statsTime += seconds(t1 - t0);
-        encodeTime += seconds(t2 - t1);
-    }
-    state.counters["stats_ms"] = statsTime * 1000 / double(state.iterations());
-    state.counters["encode_ms"] = encodeTime * 1000 / double(state.iterations());
-    state.counters["ratio"] = statsTime / encodeTime; // goal <= 0.25
+    ratio(
+        state, "stats_ms",
+        [&] {
+            const QString caption = StatisticsText(CountArticle(text));
+            benchmark::DoNotOptimize(caption.data());
+        },
+        "encode_ms",
+        [&] {
+            const QByteArray bytes = encoder.encode(text);
+            benchmark::DoNotOptimize(bytes.data());
+        }); // goal: ratio <= 0.25
 }
 BENCHMARK(BM_TongjiVsGbkEncode)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
@@ -115,21 +106,17 @@ void BM_SafeVsPlainInsertion(benchmark::State &state)
 {
     const QString text = state.range(0) ? taggedArticle(1024 * 1024) : article(1024 * 1024);
     const QString link1 = QStringLiteral("<a href=\"http://www.example.com/\" alt=\"绿茶\">绿茶</a>"), link2 = link1;
-    double plainTime = 0, safeTime = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        const QString plain = InsertPair(text, link1, link2);
-        auto t1 = std::chrono::steady_clock::now();
-        const QString safe = InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsIn(text)), link1, link2);
-        auto t2 = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(plain.data());
-        benchmark::DoNotOptimize(safe.data());
-        plainTime += seconds(t1 - t0);
-        safeTime += seconds(t2 - t1);
-    }
-    state.counters["plain_ms"] = plainTime * 1000 / double(state.iterations());
-    state.counters["safe_ms"] = safeTime * 1000 / double(state.iterations());
-    state.counters["ratio"] = safeTime / plainTime; // goal <= 2 on the tagged article
+    ratio(
+        state, "safe_ms",
+        [&] {
+            const QString safe = InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsIn(text)), link1, link2);
+            benchmark::DoNotOptimize(safe.data());
+        },
+        "plain_ms",
+        [&] {
+            const QString plain = InsertPair(text, link1, link2);
+            benchmark::DoNotOptimize(plain.data());
+        }); // goal: ratio <= 2 on the tagged article
 }
 BENCHMARK(BM_SafeVsPlainInsertion)->ArgName("tagged")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,7 @@
 // Loading and saving a 100,000-record keyword list, and reading a large settings file. The load is also set against a
 // bare read and GBK decode of the same bytes, measured in the same iterations, so the ratio shows what the line
 // splitting and the table cost on top of what any reader must do.
+#include "BenchRatio.h"
 #include "Gbk.h"
 #include "KeywordFile.h"
 #include "KeywordTable.h"
@@ -28,30 +29,6 @@ void fill(KeywordTable &table)
         records.append({keyWord, QStringLiteral("http://www.example.com/tea/%1.html").arg(i)});
     }
     table.append(records);
-}
-
-double seconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
-// Times `measured` and `reference` in the same iterations and reports both and their ratio.
-template <typename Measured, typename Reference>
-void ratio(benchmark::State &state, const char *name, Measured measured, const char *referenceName, Reference reference)
-{
-    double measuredTime = 0, referenceTime = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        measured();
-        const auto t1 = std::chrono::steady_clock::now();
-        reference();
-        const auto t2 = std::chrono::steady_clock::now();
-        measuredTime += seconds(t1 - t0);
-        referenceTime += seconds(t2 - t1);
-    }
-    state.counters[name] = measuredTime * 1000 / double(state.iterations());
-    state.counters[referenceName] = referenceTime * 1000 / double(state.iterations());
-    state.counters["ratio"] = measuredTime / referenceTime;
 }
 
 // A bare read and GBK decode of a file: what any reader of it must do.

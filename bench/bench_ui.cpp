@@ -2,6 +2,7 @@
 // start-up with a large keyword list. Runs on the offscreen platform; ratios compare measurements from the same
 // iterations.
 #include "ArticleEditor.h"
+#include "BenchRatio.h"
 #include "Form1.h"
 #include "Gbk.h"
 #include "ParagraphCounts.h"
@@ -26,11 +27,6 @@ QString article(qsizetype bytes)
     const QString paragraph = QStringLiteral("绿茶是中国的主要茶类之一，采用茶树的新叶或芽，未经发酵，"
                                              "经杀青、整形、烘干等工艺而制作的饮品。Green tea 2024.\r\n");
     return paragraph.repeated(int(bytes / Gbk::count(paragraph).bytes) + 1);
-}
-
-double seconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
 }
 
 // One typed character. The change handling is the editor's report of it to the running counts
