@@ -64,8 +64,7 @@ IniFile::IniFile(QByteArray bytes) : m_bytes(std::move(bytes))
     StoredFile::Text decoded = StoredFile::decode(m_bytes);
     m_text = std::move(decoded.text);
     m_encoding = decoded.encoding;
-    const bool utf16 = m_encoding == StoredFile::Encoding::Utf16Le || m_encoding == StoredFile::Encoding::Utf16Be;
-    m_bomSize = utf16 ? 2 : m_encoding == StoredFile::Encoding::Utf8 && m_bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    m_bomSize = StoredFile::byteOrderMark(m_encoding).size();
 }
 
 IniFile::Place IniFile::find(QStringView section, QStringView key) const

@@ -34,12 +34,15 @@ void addRecord(QStringView line, QList<KeywordTable::Record> &records)
         records.append(std::move(record));
 }
 
-std::optional<QList<KeywordTable::Record>> readRecords(const QString &path)
+std::optional<QList<KeywordTable::Record>> readRecords(const QString &path, StoredFile::Encoding *readAs = nullptr)
 {
     const std::optional<QByteArray> bytes = StoredFile::read(path);
     if (!bytes)
         return std::nullopt;
-    return ParseKeywordText(StoredFile::decode(*bytes).text);
+    const StoredFile::Text decoded = StoredFile::decode(*bytes);
+    if (readAs)
+        *readAs = decoded.encoding;
+    return ParseKeywordText(decoded.text);
 }
 
 } // namespace
@@ -62,7 +65,7 @@ QList<KeywordTable::Record> ParseKeywordText(QStringView text)
     return records;
 }
 
-QByteArray KeywordFileBytes(const KeywordTable &table)
+QByteArray KeywordFileBytes(const KeywordTable &table, StoredFile::Encoding encoding)
 {
     qsizetype size = 2;
     for (qsizetype i = 1; i <= table.count(); ++i)
@@ -72,21 +75,21 @@ QByteArray KeywordFileBytes(const KeywordTable &table)
     for (qsizetype i = 1; i <= table.count(); ++i)
         text.append(table.keyWord(i)).append(u'|').append(table.link(i)).append(u"\r\n");
     text.append(u"\r\n");
-    return StoredFile::encode(text, StoredFile::Encoding::Gbk);
+    return StoredFile::byteOrderMark(encoding).toByteArray() + StoredFile::encode(text, encoding);
 }
 
-ListRead JiaTXT(KeywordTable &table, const QString &path)
+ListRead JiaTXT(KeywordTable &table, const QString &path, StoredFile::Encoding *readAs)
 {
-    const auto records = readRecords(path);
+    const auto records = readRecords(path, readAs);
     if (!records)
         return QFileInfo::exists(path) ? ListRead::Unreadable : ListRead::Missing;
     table.append(*records);
     return ListRead::Read;
 }
 
-bool SaveTXT(const KeywordTable &table, const QString &path)
+bool SaveTXT(const KeywordTable &table, const QString &path, StoredFile::Encoding encoding)
 {
-    return StoredFile::write(path, KeywordFileBytes(table));
+    return StoredFile::write(path, KeywordFileBytes(table, encoding));
 }
 
 void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen)

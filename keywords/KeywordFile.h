@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeywordTable.h"
+#include "StoredFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,16 +17,18 @@
 // the line's two ends; empty fields are skipped, the first two others are the keyword and the link, and any further
 // ones are ignored.
 QList<KeywordTable::Record> ParseKeywordText(QStringView text);
-// The bytes SaveTXT writes for the whole table.
-QByteArray KeywordFileBytes(const KeywordTable &table);
+// The bytes SaveTXT writes for the whole table, starting with the encoding's byte-order mark.
+QByteArray KeywordFileBytes(const KeywordTable &table, StoredFile::Encoding encoding = StoredFile::Encoding::Gbk);
 
 enum class ListRead { Read, Missing, Unreadable };
 // Appends the file's records to the table. A file that cannot be read adds nothing; Unreadable
-// says that it exists all the same, so it must not be replaced by what the table holds.
-ListRead JiaTXT(KeywordTable &table, const QString &path);
+// says that it exists all the same, so it must not be replaced by what the table holds. readAs,
+// when given, learns the encoding the file was read in.
+ListRead JiaTXT(KeywordTable &table, const QString &path, StoredFile::Encoding *readAs = nullptr);
 // Replaces the file with the whole table. A failed save leaves the old file as it was and
-// answers false.
-bool SaveTXT(const KeywordTable &table, const QString &path);
+// answers false. The program's own list is written back in the encoding it was read in, so a
+// list read in the wrong one keeps its bytes whatever the reading showed.
+bool SaveTXT(const KeywordTable &table, const QString &path, StoredFile::Encoding encoding = StoredFile::Encoding::Gbk);
 
 // The import button: asks for a file and, when it can be read, replaces the table with its
 // records (IDs 1 to N). A cancelled dialog or an unreadable file leaves the table as it was.

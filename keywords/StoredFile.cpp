@@ -25,7 +25,7 @@ QString decodeUtf16(QByteArrayView bytes, QStringConverter::Encoding encoding)
 Text decode(QByteArrayView bytes)
 {
     if (bytes.startsWith(Utf8Bom))
-        return {QString::fromUtf8(bytes.sliced(Utf8Bom.size())), Encoding::Utf8};
+        return {QString::fromUtf8(bytes.sliced(Utf8Bom.size())), Encoding::Utf8Bom};
     if (bytes.startsWith(Utf16LeBom))
         return {decodeUtf16(bytes.sliced(2), QStringConverter::Utf16LE), Encoding::Utf16Le};
     if (bytes.startsWith(Utf16BeBom))
@@ -47,6 +47,7 @@ QByteArray encode(QStringView text, Encoding encoding)
     case Encoding::Gbk:
         return Gbk::encodeLossless(text);
     case Encoding::Utf8:
+    case Encoding::Utf8Bom:
         return text.toUtf8();
     case Encoding::Utf16Le:
         return QStringEncoder(QStringConverter::Utf16LE).encode(text);
@@ -54,6 +55,22 @@ QByteArray encode(QStringView text, Encoding encoding)
         return QStringEncoder(QStringConverter::Utf16BE).encode(text);
     }
     return QByteArray();
+}
+
+QByteArrayView byteOrderMark(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8Bom:
+        return Utf8Bom;
+    case Encoding::Utf16Le:
+        return Utf16LeBom;
+    case Encoding::Utf16Be:
+        return Utf16BeBom;
+    case Encoding::Gbk:
+    case Encoding::Utf8:
+        break;
+    }
+    return {};
 }
 
 std::optional<QByteArray> read(const QString &path)

@@ -10,7 +10,8 @@
 // user's editor may have saved a list as.
 namespace StoredFile {
 
-enum class Encoding { Gbk, Utf8, Utf16Le, Utf16Be };
+// Utf8Bom is UTF-8 whose file starts with a byte-order mark; UTF-16 files always have one.
+enum class Encoding { Gbk, Utf8, Utf8Bom, Utf16Le, Utf16Be };
 
 struct Text
 {
@@ -27,9 +28,11 @@ struct Text
 //   On a tie the file is GBK, the program's own form.
 // Bytes that do not decode become U+FFFD.
 Text decode(QByteArrayView bytes);
-// GBK where GBK can, so nothing a user typed is lost (see Gbk::encodeLossless). UTF-16 without a
-// byte-order mark: callers write one where a file needs it.
+// GBK where GBK can, so nothing a user typed is lost (see Gbk::encodeLossless). Never a byte-order
+// mark: a whole file starts with byteOrderMark().
 QByteArray encode(QStringView text, Encoding encoding);
+// The mark a file in this encoding starts with; empty for GBK and plain UTF-8.
+QByteArrayView byteOrderMark(Encoding encoding);
 
 // The whole content of a regular file, or nothing when it cannot be opened or read. Folders,
 // devices and pipes are refused before opening: reading them could block or never end.

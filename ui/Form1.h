@@ -5,6 +5,7 @@
 #include "LinkInserter.h"
 #include "ProgramFiles.h"
 #include "RandomSource.h"
+#include "StoredFile.h"
 #include "Subscription.h"
 
 #include <QPointer>
@@ -102,6 +103,7 @@ private:
 
     ProgramFiles m_files;
     QString m_unreadableList; // the list file that existed at start-up but could not be read
+    StoredFile::Encoding m_listEncoding = StoredFile::Encoding::Gbk; // the list is written back as it was read
     VersionCheck m_versionCheck;
     KeywordTable m_table;
     ClockStirredRandom m_random;

@@ -49,7 +49,7 @@ private:
 
 void Form1::JiaTXT(const QString &path)
 {
-    if (::JiaTXT(m_table, path) == ListRead::Unreadable)
+    if (::JiaTXT(m_table, path, &m_listEncoding) == ListRead::Unreadable)
         m_unreadableList = path;
 }
 
@@ -60,8 +60,8 @@ void Form1::SaveTXT(const QString &path)
 {
     if (!m_unreadableList.isEmpty() && m_table.count() == 0)
         return; // nothing of this session to keep, and an empty list would hide the unread one
-    const SavedFile saved =
-        SaveProgramFile(path, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p); });
+    const SavedFile saved = SaveProgramFile(
+        path, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p, m_listEncoding); });
     if (saved.failed.isEmpty())
         return;
     QStringList failed;
