@@ -7,7 +7,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <QDir>
+
 #include <algorithm>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace StoredFile {
 namespace {
@@ -86,18 +91,77 @@ std::optional<QByteArray> read(const QString &path)
     return bytes;
 }
 
-bool write(const QString &path, QByteArrayView bytes)
+namespace {
+QString reasonFor(int error, const QString &fallback)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足");
+    case EFBIG:
+        return QStringLiteral("文件超过了系统允许的大小");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入权限");
+    case EROFS:
+        return QStringLiteral("磁盘是只读的");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("文件夹不存在");
+    case EIO:
+        return QStringLiteral("磁盘读写出错");
+    default:
+        return fallback.isEmpty() ? QStringLiteral("无法写入") : fallback;
+    }
+}
+
+// errno right after the call that failed, before anything else can change it.
+bool failed(QString *whyNot, int error, const QString &fallback = {})
+{
+    if (whyNot)
+        *whyNot = reasonFor(error, fallback);
+    return false;
+}
+} // namespace
+
+bool write(const QString &path, QByteArrayView bytes, QString *whyNot)
 {
     if (path.isEmpty())
-        return false;
+        return failed(whyNot, ENOENT);
+    const QFileInfo info(path);
+    if (info.isDir())
+        return failed(whyNot, 0, QStringLiteral("同名的文件夹已存在"));
+    if (!info.dir().exists())
+        return failed(whyNot, ENOENT);
+    if (info.exists() && !info.isWritable())
+        return failed(whyNot, 0, QStringLiteral("文件是只读的"));
+    // Unbuffered: each write reaches the system at once and reports its own failure. A buffered
+    // write of a small file only fails when the buffer is flushed inside commit(), which does not
+    // report it, and the short temporary file would replace the list.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed(whyNot, errno, file.errorString());
+    for (qsizetype done = 0; done < bytes.size();) {
+        errno = 0;
+        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            const int error = errno;
+            file.cancelWriting();
+            return failed(whyNot, error, file.errorString());
+        }
+        done += n;
     }
-    return file.commit();
+    // commit() syncs but ignores a failure; a disk that cannot keep the data fails here instead.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        const int error = errno;
+        file.cancelWriting();
+        return failed(whyNot, error);
+    }
+    errno = 0;
+    if (!file.commit())
+        return failed(whyNot, errno, file.errorString());
+    return true;
 }
 
 } // namespace StoredFile

@@ -39,7 +39,9 @@ QByteArrayView byteOrderMark(Encoding encoding);
 std::optional<QByteArray> read(const QString &path);
 
 // Replaces the file in one step (a temporary file renamed over it), so a failed write leaves the
-// old content whole. False when nothing was written.
-bool write(const QString &path, QByteArrayView bytes);
+// old content whole. Every byte is checked on its way to the disk, the last ones included: a full
+// disk or a size limit fails the write instead of leaving a short file. False when nothing was
+// written; whyNot then learns the reason in words for the user.
+bool write(const QString &path, QByteArrayView bytes, QString *whyNot = nullptr);
 
 } // namespace StoredFile
