@@ -105,7 +105,11 @@ void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseF
     table.append(*records);
 }
 
-void ExportKeywords(const KeywordTable &table, const std::function<QString()> &chooseFileToSave)
+QString ExportKeywords(const KeywordTable &table, const std::function<QString()> &chooseFileToSave)
 {
-    SaveTXT(table, chooseFileToSave());
+    const QString path = chooseFileToSave();
+    QString whyNot;
+    if (!path.isEmpty())
+        StoredFile::write(path, KeywordFileBytes(table), &whyNot);
+    return whyNot;
 }

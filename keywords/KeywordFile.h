@@ -33,6 +33,7 @@ bool SaveTXT(const KeywordTable &table, const QString &path, StoredFile::Encodin
 // The import button: asks for a file and, when it can be read, replaces the table with its
 // records (IDs 1 to N). A cancelled dialog or an unreadable file leaves the table as it was.
 void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen);
-// The export button: saves the table under the chosen name as given; a cancelled dialog (empty
-// name) writes nothing.
-void ExportKeywords(const KeywordTable &table, const std::function<QString()> &chooseFileToSave);
+// The export button: saves the table in GBK under the chosen name; a cancelled dialog (empty name)
+// writes nothing. Empty text when it worked or nothing was chosen, else why the file could not be
+// written.
+QString ExportKeywords(const KeywordTable &table, const std::function<QString()> &chooseFileToSave);

@@ -6,6 +6,9 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 bool canCreateFileIn(const QString &dir)
@@ -20,13 +23,17 @@ bool canCreateFileIn(const QString &dir)
 
 ProgramFiles ProgramFiles::locate(const QString &programDir)
 {
-    if (InstalledDataFolder(programDir).isEmpty() && canCreateFileIn(programDir))
-        return ProgramFiles(programDir);
-    const QString userData = UserDataFolder();
-    if (userData.isEmpty())
+    const bool installed = !InstalledDataFolder(programDir).isEmpty();
+    const QString userData = installed ? UserDataFolder() : StandInFolder(programDir);
+    if (!installed && canCreateFileIn(programDir)) {
+        ProgramFiles files(programDir);
+        files.m_standIn = files.m_other = userData;
+        return files;
+    }
+    if (userData.isEmpty() || !QDir().mkpath(userData))
         return ProgramFiles(programDir);
     ProgramFiles files(userData);
-    files.m_programDir = programDir;
+    files.m_other = programDir;
     return files;
 }
 
@@ -43,9 +50,42 @@ QString ProgramFiles::path(QStringView name) const
 QString ProgramFiles::readPath(QStringView name) const
 {
     const QString own = path(name);
-    if (m_programDir.isEmpty() || QFileInfo::exists(own))
+    if (m_other.isEmpty())
         return own;
-    return ProgramFilePath(m_programDir, name);
+    const QString other = ProgramFilePath(m_other, name);
+    const QFileInfo ownInfo(own), otherInfo(other);
+    if (!otherInfo.exists())
+        return own;
+    return !ownInfo.exists() || otherInfo.lastModified() > ownInfo.lastModified() ? other : own;
+}
+
+SavedFile ProgramFiles::save(QStringView name, const std::function<bool(const QString &)> &write) const
+{
+    SavedFile saved;
+    const QString own = path(name);
+    // A write that finds the file already as it should be leaves it alone; it must still be the
+    // copy read next time, not an older session's stand-in.
+    if (write(own) && (readPath(name) == own || ::utimensat(AT_FDCWD, QFile::encodeName(own), nullptr, 0) == 0)) {
+        saved.path = own;
+        return saved;
+    }
+    saved.failed.append(own);
+    if (m_standIn.isEmpty())
+        return saved;
+    const QString standIn = ProgramFilePath(m_standIn, name);
+    if (QDir().mkpath(m_standIn) && write(standIn))
+        saved.path = standIn;
+    else
+        saved.failed.append(standIn);
+    return saved;
+}
+
+QString StandInFolder(const QString &programDir)
+{
+    const QString userData = UserDataFolder();
+    if (userData.isEmpty())
+        return QString();
+    return QDir::cleanPath(userData + QStringLiteral("/programs/") + QFileInfo(programDir).absoluteFilePath());
 }
 
 QString InstalledDataFolder(const QString &programDir)
@@ -67,23 +107,4 @@ QString ProgramFilePath(const QString &folder, QStringView fileName)
     QString path = folder;
     path.append(u'/').append(fileName);
     return path;
-}
-
-SavedFile SaveProgramFile(const QString &own, const std::function<bool(const QString &)> &write)
-{
-    SavedFile saved;
-    if (write(own)) {
-        saved.path = own;
-        return saved;
-    }
-    saved.failed.append(own);
-    const QString userData = UserDataFolder();
-    const QString fallback = userData.isEmpty() ? QString() : ProgramFilePath(userData, QFileInfo(own).fileName());
-    if (fallback.isEmpty() || QFileInfo(fallback).absoluteFilePath() == QFileInfo(own).absoluteFilePath())
-        return saved;
-    if (write(fallback))
-        saved.path = fallback;
-    else
-        saved.failed.append(fallback);
-    return saved;
 }

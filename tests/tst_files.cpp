@@ -9,7 +9,9 @@
 #include "Settings.h"
 
 #include <QCheckBox>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -250,39 +252,66 @@ private Q_SLOTS:
         QCOMPARE(ini.bytes(), bytes + gbk("\n[Setting]\r\n粗体=2"));
     }
 
-    // Nothing is read, the table stays as it was, and the save fails leaving the folder as it was:
-    // the old list whole and no temporary file.
+    // Nothing is read, the table stays as it was, and the save fails with its reason, leaving the
+    // folder as it was: the old list whole and no temporary file. A small list fails only when its
+    // last bytes are flushed, so each limit runs with a small list and a large one.
     void unusablePath_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::newRow("cancelled dialogs: empty path") << QString();
-        QTest::newRow("missing folder") << "missing/Data.txt";
-        QTest::newRow("a folder in place of the file") << "folder";
-        // The old list is written after the reading; the file-size limit holds for root too.
-        QTest::newRow("disk full part way") << "Data.txt";
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("cancelled dialogs: empty path") << QString() << "" << 2000 << "";
+        QTest::newRow("missing folder") << "missing/Data.txt"
+                                        << "" << 2000 << "文件夹不存在";
+        QTest::newRow("a folder in place of the file") << "folder"
+                                                       << "" << 2000 << "同名的文件夹已存在";
+        // The file-size limit holds for root too; the old list is written after the reading.
+        for (int n : {2, 2000}) {
+            QTest::addRow("size limit, %d records", n) << "Data.txt"
+                                                       << "size" << n << "文件超过了系统允许的大小";
+            QTest::addRow("full disk, %d records", n) << "Data.txt"
+                                                      << "disk" << n << "磁盘空间不足";
+        }
     }
     void unusablePath()
     {
         QFETCH(QString, target);
+        QFETCH(QString, limit);
+        QFETCH(int, count);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
+        if (limit == "disk" && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
+            QSKIP("a small disk of its own needs the right to mount one");
+        const auto unmount = qScopeGuard([&] {
+            if (limit == "disk")
+                QProcess::execute("umount", {dir.path()});
+        });
         QVERIFY(QDir(dir.path()).mkdir("folder"));
         const QString file = target.isEmpty() ? target : dir.filePath(target);
         KeywordTable table;
-        table.append(QList<KeywordTable::Record>(2000, {"关键字", "http://www.example.com/"}));
+        table.append(QList<KeywordTable::Record>(count, {"关键字", "http://www.example.com/"}));
         JiaTXT(table, file);
         ImportKeywords(table, [&] { return file; });
-        QCOMPARE(records(table), QStringList(2000, "关键字|http://www.example.com/"));
+        QCOMPARE(records(table), QStringList(count, "关键字|http://www.example.com/"));
         writeFile(dir.filePath("Data.txt"), "old|list\r\n\r\n");
+        if (limit == "disk") { // fill the disk
+            QFile filler(dir.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(4096, 'x')) > 0) {
+            }
+        }
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const rlimit small{4096, saved.rlim_max};
+        const rlimit small{limit == "size" ? 10 : saved.rlim_cur, saved.rlim_max};
         std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto unlimit = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
         QVERIFY(!SaveTXT(table, file));
-        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(ExportKeywords(table, [&] { return file; }), reason);
         QCOMPARE(readFile(dir.filePath("Data.txt")), "old|list\r\n\r\n");
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 (QStringList{"Data.txt", "folder"}));
+                 (QStringList{"Data.txt"} + QStringList(limit == "disk", "filler") + QStringList{"folder"}));
     }
 
     // A stored value as ParseIniNumber reads it, and as LoadSet applies it: only 0, 1 and 2 reach a
@@ -358,47 +387,68 @@ private Q_SLOTS:
         QCOMPARE(readFile(file), after);
     }
 
-    // The main window's start-up and shut-down with the program folder and the per-user folder in
-    // different states. Cases that need file permissions run in the unprivileged run of this test.
+    // The main window's start-up and shut-down, twice in a row, with the program folder and the
+    // per-user folder in different states: each session adds a keyword and flips 斜体, and nothing
+    // of either session is lost. Cases that need file permissions run in the unprivileged run.
     void windowFiles_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("shown");        // records after start-up
-        QTest::addColumn<QByteArray>("list");  // Data.txt beside the program after shut-down
-        QTest::addColumn<QByteArray>("moved"); // Data.txt in the per-user folder (null: none)
-        QTest::addColumn<QString>("box");      // the message at shut-down (empty: none)
+        QTest::addColumn<int>("shown");       // records at the first start
+        QTest::addColumn<QByteArray>("list"); // Data.txt beside the program at the end
+        QTest::addColumn<QString>("movedTo"); // "stand-in" when the list went there instead
+        QTest::addColumn<QString>("box");     // in each message at shut-down (empty: none)
         const QByteArray fixture = readFile(testData("Data.txt"));
-        const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n\r\n");
-        QTest::newRow("GBK list that is valid UTF-8") << "" << 2 << added << QByteArray() << "";
-        QTest::newRow("no read permission: left alone") << "unreadable" << 0 << fixture << QByteArray() << "";
-        QTest::newRow("read-only program folder") << "read-only folder" << 2 << fixture << added << "";
-        QTest::newRow("read-only list") << "read-only list" << 2 << fixture << added << "已改为保存到";
-        QTest::newRow("program folder removed") << "removed" << 2 << QByteArray() << added << "已改为保存到";
-        QTest::newRow("and no per-user folder")
-            << "removed, no user folder" << 2 << QByteArray() << QByteArray() << "以下位置都无法写入";
+        const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n乌龙|\r\n\r\n");
+        const QString moved = "已改为保存到", nowhere = "以下位置都无法写入";
+        QTest::newRow("GBK list that is valid UTF-8") << "" << 2 << added << ""
+                                                      << "";
+        QTest::newRow("UTF-8 list with its mark stays so") << "utf-8" << 2 << QByteArray() << ""
+                                                           << "";
+        QTest::newRow("no read permission: left alone") << "unreadable" << 0 << fixture << ""
+                                                        << "";
+        QTest::newRow("read-only program folder") << "read-only folder" << 2 << fixture << "stand-in"
+                                                  << "";
+        QTest::newRow("read-only list") << "read-only list" << 2 << fixture << "stand-in" << moved;
+        QTest::newRow("a folder in place of the list") << "folder list" << 0 << QByteArray() << ""
+                                                       << "";
+        QTest::newRow("read-only settings") << "read-only settings" << 2 << added << ""
+                                            << "";
+        QTest::newRow("write-only settings") << "write-only settings" << 2 << added << ""
+                                             << "";
+        QTest::newRow("program folder removed") << "removed" << 2 << QByteArray() << "stand-in" << moved;
+        QTest::newRow("and no per-user folder") << "removed, no user folder" << 2 << QByteArray() << "" << nowhere;
     }
     void windowFiles()
     {
         QFETCH(QString, fault);
         QFETCH(int, shown);
         QFETCH(QByteArray, list);
-        QFETCH(QByteArray, moved);
+        QFETCH(QString, movedTo);
         QFETCH(QString, box);
-        if ((fault.startsWith("un") || fault.startsWith("read-only")) && geteuid() == 0)
+        if ((fault.contains("-only") || fault.startsWith("un")) && geteuid() == 0)
             QSKIP("root reads and writes every file: the unprivileged run of this test covers this case");
         QTemporaryDir program;
-        const QString data = program.filePath("Data.txt");
-        writeFile(data, readFile(testData("Data.txt")));
-        writeFile(program.filePath("Setting.ini"), gbk("[Setting]\r\n粗体=1\r\n"));
+        const QString data = program.filePath("Data.txt"), ini = program.filePath("Setting.ini");
+        const QByteArray settings = gbk("[Setting]\r\n粗体=1\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n");
+        const QByteArray utf8 = "\xEF\xBB\xBF" + u"绿茶|\r\n红茶|\r\n"_qs.toUtf8();
+        if (fault == "folder list")
+            QVERIFY(QDir(program.path()).mkpath("Data.txt/x"));
+        else
+            writeFile(data, fault == "utf-8" ? utf8 : readFile(testData("Data.txt")));
+        if (fault == "utf-8")
+            list = utf8 + u"白茶|\r\n乌龙|\r\n\r\n"_qs.toUtf8();
+        writeFile(ini, settings);
         QVERIFY(QDir(userFolder()).removeRecursively());
         if (fault.contains("no user folder"))
             QDir(m_home.filePath(".qttest")).removeRecursively(),
                 writeFile(m_home.filePath(".qttest"), "a file in the way");
-        QFile::setPermissions(data, fault == "unreadable"       ? QFileDevice::Permissions()
-                                    : fault == "read-only list" ? QFileDevice::ReadOwner
-                                                                : QFile::permissions(data));
+        const auto set = [](const QString &file, QFileDevice::Permissions p) { QFile::setPermissions(file, p); };
+        if (fault == "unreadable" || fault == "read-only list")
+            set(data, fault == "unreadable" ? QFileDevice::Permissions() : QFileDevice::ReadOwner);
+        if (fault.endsWith("settings"))
+            set(ini, fault.startsWith("read") ? QFileDevice::ReadOwner : QFileDevice::WriteOwner);
         if (fault == "read-only folder")
-            QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            set(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
         QStringList boxes;
         Messages::SetHook([&](QMessageBox::Icon icon, const QString &caption, const QString &text) {
@@ -406,28 +456,49 @@ private Q_SLOTS:
             QCOMPARE(icon, QMessageBox::Information);
             QCOMPARE(caption, "提示");
         });
-        {
+        const int sessions = fault.startsWith("removed") ? 1 : 2;
+        for (int session = 0; session < sessions; ++session) {
             Form1 window(ProgramFiles::locate(program.path()));
             QVERIFY(window.Form_Load());
-            QCOMPARE(window.table().count(), shown);
-            QCOMPARE(window.findChild<QCheckBox *>("CB")->checkState(), Qt::Checked);
+            QCOMPARE(window.table().count(), shown ? shown + session : 0);
+            auto *bold = window.findChild<QCheckBox *>("CB"), *italic = window.findChild<QCheckBox *>("CI");
+            QCOMPARE(bold->checkState(), fault == "write-only settings" ? Qt::CheckState(session * 2) : Qt::Checked);
+            QCOMPARE(italic->checkState(), session ? Qt::Checked : Qt::Unchecked);
+            bold->setChecked(true);
+            italic->click();
             if (shown)
-                window.table().append("白茶", QString());
+                window.table().append(session ? "乌龙" : "白茶", QString());
             if (fault.startsWith("removed"))
                 QVERIFY(QDir(program.path()).removeRecursively());
             window.close();
         }
         Messages::SetHook({});
-        QFile::setPermissions(program.path(), QFile::permissions(m_home.path()));
-        QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        set(program.path(), QFile::permissions(m_home.path()));
+        if (fault != "folder list")
+            set(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        set(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QFile::remove(m_home.filePath(".qttest"));
         QCOMPARE(readFile(data), list);
-        QCOMPARE(readFile(ProgramFilePath(userFolder(), DataFileName)), moved);
-        QCOMPARE(boxes.size(), box.isEmpty() ? 0 : 1);
-        if (!box.isEmpty())
-            QVERIFY2(boxes[0].contains(box) && boxes[0].contains(QDir::toNativeSeparators(data)), qPrintable(boxes[0]));
-        if (fault == "removed" || fault == "read-only folder") // the options went along
-            QVERIFY(readFile(ProgramFilePath(userFolder(), SettingFileName)).contains(gbk("粗体=1")));
+        const QString elsewhere =
+            movedTo.isEmpty() ? QString() : ProgramFilePath(StandInFolder(program.path()), DataFileName);
+        if (sessions == 2) // read back where it went
+            QCOMPARE(ProgramFiles::locate(program.path()).readPath(DataFileName),
+                     elsewhere.isEmpty() ? data : elsewhere);
+        if (!elsewhere.isEmpty())
+            QCOMPARE(readFile(elsewhere), QByteArray(readFile(testData("Data.txt")).chopped(2) +
+                                                     gbk(sessions == 1 ? "白茶|\r\n\r\n" : "白茶|\r\n乌龙|\r\n\r\n")));
+        QCOMPARE(boxes.size(), box.isEmpty() ? 0 : sessions);
+        for (const QString &text : boxes)
+            QVERIFY2(text.contains(box) && text.contains(QDir::toNativeSeparators(data)), qPrintable(text));
+        // The options of the last session are read at the next start, wherever they went; a file
+        // that could not be read is never replaced.
+        if (fault.startsWith("write-only") || fault.startsWith("read-only"))
+            QCOMPARE(readFile(ini), settings);
+        FakeBoxes loaded({7, 7, 7, 7});
+        LoadSet(loaded, sessions == 2 ? ProgramFiles::locate(program.path()).readPath(SettingFileName)
+                                      : ProgramFilePath(StandInFolder(program.path()), SettingFileName));
+        if (!fault.contains("no user folder"))
+            QCOMPARE(loaded.states, (std::array<int, FakeBoxes::BoxCount>{1, sessions % 2, 0, 0}));
     }
 };
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,9 @@
 #include <QToolTip>
 
 #include <tuple>
+
+#include <csignal>
+#include <sys/resource.h>
 
 // The modifiers held at the press and at the release of A, whether all is selected, the characters typed.
 using KeyA = std::tuple<Qt::KeyboardModifiers, Qt::KeyboardModifiers, bool, int>;
@@ -374,6 +378,47 @@ private Q_SLOTS:
         QVERIFY(second->isVisible() && !second->parentWidget() && second->windowType() == Qt::Window);
         second->close();
         QTRY_VERIFY(second.isNull());
+    }
+
+    // Export through the real dialog: a name typed without an ending gets ".txt", and a file that
+    // cannot be written is named in a box with the reason. Import offers every file too.
+    void exportAndImport_data()
+    {
+        QTest::addColumn<int>("sizeLimit");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("written") << 0 << "";
+        QTest::newRow("size limit") << 10 << "关键字列表无法导出到：\r\n%1\r\n文件超过了系统允许的大小。";
+    }
+    void exportAndImport()
+    {
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, box);
+        QStringList filters;
+        std::function<void()> answer = [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return QTimer::singleShot(0, answer);
+            filters = dialog->nameFilters();
+            dialog->selectFile(m_dir->filePath("list"));
+            QMetaObject::invokeMethod(dialog, dialog->acceptMode() == QFileDialog::AcceptSave ? "accept" : "reject");
+        };
+        m_w->table().append("绿茶", "http://a/");
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{sizeLimit ? rlim_t(sizeLimit) : saved.rlim_cur, saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QTimer::singleShot(0, answer);
+        click("Command4");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(filters, QStringList{"文本文件 (*.txt)"});
+        const QString file = m_dir->filePath("list.txt");
+        QCOMPARE(QFile::exists(file), box.isEmpty());
+        QCOMPARE(m_shown.join(""),
+                 box.isEmpty() ? "" : QString("%1|提示|").arg(QMessageBox::Information) + box.arg(file));
+        QTimer::singleShot(0, answer);
+        click("Command3");
+        QCOMPARE(filters, (QStringList{"文本文件 (*.txt)", "所有文件 (*)"}));
     }
 
     // A newer version ends the start-up at once, writing nothing. Otherwise the option boxes come

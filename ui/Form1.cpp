@@ -102,7 +102,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_Unload()
 {
-    SaveTXT(m_files.path(DataFileName));
+    SaveTXT();
     SaveSet();
 }
 

@@ -85,7 +85,7 @@ private:
     void releaseSubscriptionDialog();
     // The stored files: the keyword list and the options.
     void JiaTXT(const QString &path);
-    void SaveTXT(const QString &path);
+    void SaveTXT();
     void LoadSet();
     void SaveSet();
     void setLabel1Colour(const QColor &colour);

@@ -15,6 +15,8 @@
 namespace {
 const QString FileDialogTitle = QStringLiteral("请选择您的文件");
 const QString FileDialogFilter = QStringLiteral("文本文件|*.txt|");
+// Lists saved by other programs may have any name.
+const QString ImportFilter = FileDialogFilter + QStringLiteral("所有文件|*|");
 
 // The option controls as the settings code reads and writes them (the link format is the checked
 // button's id). Setting a state that changes a control runs its click handler, as a click would:
@@ -56,22 +58,23 @@ void Form1::JiaTXT(const QString &path)
 // A list that could not be read is never replaced. When the list cannot be written where it
 // belongs, it goes to the per-user data folder, and the user is told where: the window closes all
 // the same, and nothing of the session is lost without a word.
-void Form1::SaveTXT(const QString &path)
+void Form1::SaveTXT()
 {
     if (!m_unreadableList.isEmpty() && m_table.count() == 0)
         return; // nothing of this session to keep, and an empty list would hide the unread one
-    const SavedFile saved = SaveProgramFile(
-        path, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p, m_listEncoding); });
+    const SavedFile saved = m_files.save(
+        DataFileName, [&](const QString &p) { return p != m_unreadableList && ::SaveTXT(m_table, p, m_listEncoding); });
     if (saved.failed.isEmpty())
         return;
     QStringList failed;
     for (const QString &place : saved.failed)
         failed.append(QDir::toNativeSeparators(place));
-    Messages::Show(this, QMessageBox::Information,
-                   saved.path.isEmpty()
-                       ? QStringLiteral("关键字列表无法保存，以下位置都无法写入：\r\n%1").arg(failed.join(u"\r\n"))
-                       : QStringLiteral("关键字列表无法保存到：\r\n%1\r\n已改为保存到：\r\n%2")
-                             .arg(failed.join(u"\r\n"), QDir::toNativeSeparators(saved.path)));
+    Messages::Show(
+        this, QMessageBox::Information,
+        saved.path.isEmpty()
+            ? QStringLiteral("关键字列表无法保存，以下位置都无法写入：\r\n%1").arg(failed.join(u"\r\n"))
+            : QStringLiteral("关键字列表无法保存到：\r\n%1\r\n已改为保存到：\r\n%2\r\n下次启动时从这里读取。")
+                  .arg(failed.join(u"\r\n"), QDir::toNativeSeparators(saved.path)));
 }
 
 void Form1::LoadSet()
@@ -83,15 +86,21 @@ void Form1::LoadSet()
 void Form1::SaveSet()
 {
     WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [] {});
-    SaveProgramFile(m_files.path(SettingFileName), [&](const QString &path) { return ::SaveSet(boxes, path); });
+    m_files.save(SettingFileName, [&](const QString &path) { return ::SaveSet(boxes, path); });
 }
 
 void Form1::Command3_Click()
 {
-    ImportKeywords(m_table, [this] { return Qirvan::FileDialog(FileDialogTitle, this, FileDialogFilter, true); });
+    ImportKeywords(m_table, [this] { return Qirvan::FileDialog(FileDialogTitle, this, ImportFilter, true); });
 }
 
 void Form1::Command4_Click()
 {
-    ExportKeywords(m_table, [this] { return Qirvan::FileDialog(FileDialogTitle, this, FileDialogFilter, false); });
+    QString path;
+    const QString whyNot = ExportKeywords(
+        m_table, [&] { return path = Qirvan::FileDialog(FileDialogTitle, this, FileDialogFilter, false); });
+    if (!whyNot.isEmpty())
+        Messages::Show(
+            this, QMessageBox::Information,
+            QStringLiteral("关键字列表无法导出到：\r\n%1\r\n%2。").arg(QDir::toNativeSeparators(path), whyNot));
 }

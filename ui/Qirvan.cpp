@@ -23,8 +23,17 @@ QString QtFilter(const QString &pipeFilter)
 QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open)
 {
     const QString filter = QtFilter(pipeFilter);
-    return open ? QFileDialog::getOpenFileName(owner, title, QString(), filter)
-                : QFileDialog::getSaveFileName(owner, title, QString(), filter);
+    if (open)
+        return QFileDialog::getOpenFileName(owner, title, QString(), filter);
+    // A name typed without an ending gets the first type's, so that the file shows in the open
+    // dialog's list again; the overwrite question then asks about the file really written.
+    QFileDialog dialog(owner, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString first = pipeFilter.section(u'|', 1, 1).section(u';', 0, 0);
+    if (first.startsWith(QStringLiteral("*.")) && first.indexOf(u'*', 1) < 0)
+        dialog.setDefaultSuffix(first.sliced(2));
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
+                                                                                   : QString();
 }
 
 void SetWindowFlag(QWidget *window, bool flag)
