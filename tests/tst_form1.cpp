@@ -30,6 +30,7 @@
 
 // The modifiers held at the press and at the release of A, whether all is selected, the characters typed.
 using KeyA = std::tuple<Qt::KeyboardModifiers, Qt::KeyboardModifiers, bool, int>;
+using Shown = std::tuple<QString, QString, QString>;
 
 class TestForm1 : public QObject
 {
@@ -192,18 +193,30 @@ private Q_SLOTS:
 
     // Keywords that look like mark-up show as typed, in the preview and the list's tooltips, and
     // nothing they name is loaded (a picture named /dev/zero or a FIFO would never end loading).
-    void markupShownAsTyped()
+    // A long one shows its first 200 characters in the preview, the cell and its tip, never half a pair.
+    void shownAsTyped_data()
     {
+        QTest::addColumn<Shown>("row"); // the keyword; in its cell and tooltip; in the preview
+        const QString img = "<img src=\"/nonexistent/none.png\">";
+        QTest::newRow("mark-up") << Shown{img, img, img.chopped(2)};
+        QTest::newRow("200 whole") << Shown{chinese(200), chinese(200), chinese(200)};
+        QTest::newRow("5 MB") << Shown{chinese(5 << 20), chinese(200) + "…", chinese(200) + "…"};
+        QTest::newRow("pair at 200") << Shown{chinese(199) + "😀", chinese(199) + "…", chinese(199) + "…"};
+    }
+    void shownAsTyped()
+    {
+        QFETCH(Shown, row);
+        const auto &[keyWord, cell, preview] = row;
         QStringList loaded;
         QTextDocument::setDefaultResourceProvider([&loaded](const QUrl &url) {
             loaded << url.toString();
             return QVariant(QImage(1, 1, QImage::Format_RGB32));
         });
-        const QString keyWord = "<img src=\"" + m_dir->filePath("none.png") + "\">", link = "<b>x</b>  y";
+        const QString link = "<b>x</b>  y";
         m_w->table().append(keyWord, link);
         m_w->table().append(keyWord, link);
         click("Label5");
-        QCOMPARE(label("Label5"), "①" + keyWord.chopped(2) + "  ②" + keyWord.chopped(2));
+        QCOMPARE(label("Label5"), "①" + preview + "  ②" + preview);
         child<QTabWidget>("SSTab1")->setCurrentIndex(1);
         auto *list = child<QTableView>("ListView1");
         for (int column : {KeywordTable::ColumnKeyWord, KeywordTable::ColumnLink}) {
@@ -212,8 +225,12 @@ private Q_SLOTS:
             QApplication::sendEvent(list->viewport(), &help);
             QVERIFY(QToolTip::isVisible());
             const QString tip = QToolTip::text(); // read as the tooltip's label reads it
-            QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
-                     column == KeywordTable::ColumnKeyWord ? keyWord : link);
+            const QString shown = column == KeywordTable::ColumnKeyWord ? cell : link;
+            QString plain = Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+            QCOMPARE(plain.remove('\n'), shown); // in lines that fit on the screen
+            for (QWidget *w : QApplication::topLevelWidgets())
+                QVERIFY(!w->inherits("QTipLabel") || list->screen()->availableGeometry().contains(w->geometry()));
+            QCOMPARE(m_w->table().index(0, column).data().toString(), shown);
         }
         QTextDocument::setDefaultResourceProvider({});
         QCOMPARE(loaded, QStringList());

@@ -4,8 +4,10 @@
 #include "Twips.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QToolTip>
 
 ClickLabel::ClickLabel(QWidget *parent) : QLabel(parent)
@@ -102,8 +104,29 @@ bool PlainTextTips::helpEvent(QHelpEvent *event, QAbstractItemView *view, const 
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     const QString tip = index.data(Qt::ToolTipRole).toString();
     // Escaped mark-up that shows every character as it stands, spaces too, on one line; an
-    // empty text hides the tip.
-    const QString shown = QStringLiteral("<p style='white-space:pre'>") + tip.toHtmlEscaped() + QStringLiteral("</p>");
+    // empty text hides the tip. A text wider than half the screen is broken into lines of that
+    // width here: the tip's own word wrap would break a short address at its slashes and never
+    // a long one, which then runs off the screen.
+    const QFontMetrics metrics(QToolTip::font());
+    const int room = view->screen()->availableGeometry().width() / 2;
+    QStringList lines;
+    if (metrics.horizontalAdvance(tip) > room) {
+        qsizetype start = 0;
+        for (qsizetype i = 0, width = 0; i < tip.size();) {
+            const qsizetype n = tip.at(i).isHighSurrogate() && i + 1 < tip.size() ? 2 : 1;
+            const int advance = metrics.horizontalAdvance(tip.mid(i, n));
+            if (width + advance > room && i > start) {
+                lines << tip.mid(start, i - start).toHtmlEscaped();
+                start = i, width = 0;
+            }
+            width += advance, i += n;
+        }
+        lines << tip.mid(start).toHtmlEscaped();
+    } else {
+        lines << tip.toHtmlEscaped();
+    }
+    const QString shown =
+        QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
     QToolTip::showText(event->globalPos(), tip.isEmpty() ? QString() : shown, view->viewport(), option.rect);
     event->setAccepted(!tip.isEmpty());
     return event->isAccepted();
