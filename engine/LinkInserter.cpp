@@ -49,7 +49,8 @@ void LinkInserter::GetKey()
         k1 = GetBetweenPart(m_pendingLink1, tag1, tag2);
         k2 = GetBetweenPart(m_pendingLink2, tag1, tag2);
     }
-    m_host.setPreviewCaption(QStringLiteral("①") + k1 + QStringLiteral("  ②") + k2);
+    m_host.setPreviewCaption(QStringLiteral("①") + KeywordTable::shown(k1) + QStringLiteral("  ②") +
+                             KeywordTable::shown(k2));
 }
 
 void LinkInserter::drawRotated()

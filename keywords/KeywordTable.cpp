@@ -2,6 +2,16 @@
 
 #include <limits>
 
+QString KeywordTable::shown(const QString &text)
+{
+    if (text.size() <= ShownLength)
+        return text;
+    qsizetype cut = ShownLength;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
 KeywordTable::KeywordTable(QObject *parent) : QAbstractTableModel(parent) {}
 
 void KeywordTable::append(const QString &keyWord, const QString &link)
@@ -69,9 +79,9 @@ QVariant KeywordTable::data(const QModelIndex &index, int role) const
     case ColumnId:
         return QString::number(r.id);
     case ColumnKeyWord:
-        return r.keyWord;
+        return shown(r.keyWord);
     case ColumnLink:
-        return r.link;
+        return shown(r.link);
     default:
         return {};
     }

@@ -21,6 +21,14 @@ public:
         QString link;
     };
 
+    // The most of a keyword or link the window shows. An imported record can be megabytes long, and
+    // laying out such a text in a cell, a tooltip or the preview takes seconds; the record itself
+    // stays whole.
+    static constexpr qsizetype ShownLength = 200;
+    // The text as the window shows it: whole when it fits, otherwise cut at a character boundary
+    // with "…" after it.
+    static QString shown(const QString &text);
+
     explicit KeywordTable(QObject *parent = nullptr);
 
     qsizetype count() const { return m_rows.size(); }
@@ -39,6 +47,7 @@ public:
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
+    // The cells and their tooltips hold the shown form of a keyword or link.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 

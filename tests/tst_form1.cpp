@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -34,6 +35,10 @@
 
 // The modifiers held at the press and at the release of A, whether all is selected, the characters typed.
 using KeyA = std::tuple<Qt::KeyboardModifiers, Qt::KeyboardModifiers, bool, int>;
+// How text reaches an entry box; the box, its text before, how, the text, the box's text after.
+enum How { CtrlV, ShiftInsert, Menu, Drop, Typed, InputMethod };
+using Entry = std::tuple<QString, QString, How, QString, QString>;
+using Shown = std::tuple<QString, QString, QString>;
 
 class TestForm1 : public QObject
 {
@@ -48,6 +53,17 @@ class TestForm1 : public QObject
     ArticleEditor *Text1() { return child<ArticleEditor>("Text1"); }
     QString label(const char *name) { return child<QLabel>(name)->text(); }
     void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
+    void menuPaste(QWidget *box)
+    {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(box, &menuEvent);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction *action : menu->actions())
+            if (action->text().startsWith("粘贴"))
+                action->trigger();
+        menu->close();
+    }
     void open()
     {
         m_w = std::make_unique<Form1>(m_dir->path());
@@ -196,18 +212,30 @@ private Q_SLOTS:
 
     // Keywords that look like mark-up show as typed, in the preview and the list's tooltips, and
     // nothing they name is loaded (a picture named /dev/zero or a FIFO would never end loading).
-    void markupShownAsTyped()
+    // A long one shows its first 200 characters in the preview, the cell and its tip, never half a pair.
+    void shownAsTyped_data()
     {
+        QTest::addColumn<Shown>("row"); // the keyword; in its cell and tooltip; in the preview
+        const QString img = "<img src=\"/nonexistent/none.png\">";
+        QTest::newRow("mark-up") << Shown{img, img, img.chopped(2)};
+        QTest::newRow("200 whole") << Shown{chinese(200), chinese(200), chinese(200)};
+        QTest::newRow("5 MB") << Shown{chinese(5 << 20), chinese(200) + "…", chinese(200) + "…"};
+        QTest::newRow("pair at 200") << Shown{chinese(199) + "😀", chinese(199) + "…", chinese(199) + "…"};
+    }
+    void shownAsTyped()
+    {
+        QFETCH(Shown, row);
+        const auto &[keyWord, cell, preview] = row;
         QStringList loaded;
         QTextDocument::setDefaultResourceProvider([&loaded](const QUrl &url) {
             loaded << url.toString();
             return QVariant(QImage(1, 1, QImage::Format_RGB32));
         });
-        const QString keyWord = "<img src=\"" + m_dir->filePath("none.png") + "\">", link = "<b>x</b>  y";
+        const QString link = "<b>x</b>  y";
         m_w->table().append(keyWord, link);
         m_w->table().append(keyWord, link);
         click("Label5");
-        QCOMPARE(label("Label5"), "①" + keyWord.chopped(2) + "  ②" + keyWord.chopped(2));
+        QCOMPARE(label("Label5"), "①" + preview + "  ②" + preview);
         child<QTabWidget>("SSTab1")->setCurrentIndex(1);
         auto *list = child<QTableView>("ListView1");
         for (int column : {KeywordTable::ColumnKeyWord, KeywordTable::ColumnLink}) {
@@ -216,8 +244,12 @@ private Q_SLOTS:
             QApplication::sendEvent(list->viewport(), &help);
             QVERIFY(QToolTip::isVisible());
             const QString tip = QToolTip::text(); // read as the tooltip's label reads it
-            QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
-                     column == KeywordTable::ColumnKeyWord ? keyWord : link);
+            const QString shown = column == KeywordTable::ColumnKeyWord ? cell : link;
+            QString plain = Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+            QCOMPARE(plain.remove('\n'), shown); // in lines that fit on the screen
+            for (QWidget *w : QApplication::topLevelWidgets())
+                QVERIFY(!w->inherits("QTipLabel") || list->screen()->availableGeometry().contains(w->geometry()));
+            QCOMPARE(m_w->table().index(0, column).data().toString(), shown);
         }
         QTextDocument::setDefaultResourceProvider({});
         QCOMPARE(loaded, QStringList());
@@ -238,14 +270,7 @@ private Q_SLOTS:
         // Its own context menu (in Chinese) and the window losing activation take the focus
         // without moving it to another control: the box stays empty, Paste gives the clipboard.
         QGuiApplication::clipboard()->setText("http://mine.example/");
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), tlink->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(tlink, &menuEvent);
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (QAction *action : menu->actions())
-            if (action->text().startsWith("粘贴"))
-                action->trigger();
-        menu->close();
+        menuPaste(tlink);
         QCOMPARE(tlink->text(), "http://mine.example/");
         m_w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_w.get())); // offscreen, the closed menu leaves no window active
@@ -258,7 +283,6 @@ private Q_SLOTS:
         m_w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
 
-        QCOMPARE(QString("%1 %2").arg(twords->maxLength()).arg(tlink->maxLength()), "10 100"); // typing limits
         twords->setText("关键字 "); // not the placeholder: left alone
         QTest::mouseClick(tlink, Qt::LeftButton);
         QTest::mouseClick(twords, Qt::LeftButton);
@@ -266,6 +290,65 @@ private Q_SLOTS:
         twords->clear(); // the placeholder is back before the add button reads the box
         click("Command2");
         QCOMPARE(m_w->table().keyWord(2), "关键字");
+    }
+
+    // What is pasted or dropped goes in whole, or is refused with one message when it does not fit
+    // over what it replaces; typed or committed text that does not fit is refused without one. A
+    // "|" becomes "｜" in a keyword and "%7C" in a link, and the add stores what the box shows.
+    void entryBoxes_data()
+    {
+        QTest::addColumn<Entry>("row");
+        const QString eleven = "小户型厨房装修注意事项", l97 = "http://c.example/" + QString(80, 'a');
+        QTest::newRow("11 over 1") << Entry{"Twords", "^新", CtrlV, eleven, ""};
+        QTest::newRow("8 over 2 of 4") << Entry{"Twords", "装修^注意", Menu, eleven.left(8), "装修小户型厨房装修注"};
+        QTest::newRow("10 dropped on 1") << Entry{"Twords", "新^", Drop, eleven.left(10), ""};
+        QTest::newRow("bar dropped") << Entry{"Twords", "新^", Drop, "A|B", "新A｜B"};
+        QTest::newRow("bar typed") << Entry{"Twords", "A^x", Typed, "|B", "A｜B"};
+        QTest::newRow("bar pasted") << Entry{"Twords", "A^", ShiftInsert, "|B|", "A｜B｜"};
+        QTest::newRow("bar committed") << Entry{"Twords", "A^", InputMethod, "|", "A｜"};
+        QTest::newRow("128 escaped") << Entry{"Tlink", "h^", CtrlV,
+                                              "http://c.example/?q=" + QString("%E5%B0%8F").repeated(12), ""};
+        QTest::newRow("bar to 102") << Entry{"Tlink", l97 + "^", Menu, "a|b", ""};
+        QTest::newRow("bar to 100") << Entry{"Tlink", l97 + "^", CtrlV, "|", l97 + "%7C"};
+        QTest::newRow("bar typed to 101") << Entry{"Tlink", l97 + "b^", Typed, "|", ""};
+        QTest::newRow("bar typed") << Entry{"Tlink", "http://c.example/?a^", Typed, "|b", "http://c.example/?a%7Cb"};
+        QTest::newRow("committed to 101") << Entry{"Tlink", l97 + "bc^", InputMethod, "de", ""};
+    }
+    void entryBoxes()
+    {
+        QFETCH(Entry, row);
+        const auto &[box, before, how, input, after] = row;
+        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        auto *edit = child<QLineEdit>(qPrintable(box));
+        edit->setFocus();
+        const QString start = QString(before).remove('^');
+        edit->setText(start);
+        edit->setSelection(before.indexOf('^'), start.size() - before.indexOf('^'));
+        QGuiApplication::clipboard()->setText(input);
+        QMimeData dragged;
+        dragged.setText(input);
+        QDragEnterEvent enter(QPoint(edit->width() - 2, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QDropEvent drop(enter.position(), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QInputMethodEvent preedit("|", {}), commit;
+        commit.setCommitString(input);
+        if (how == CtrlV || how == ShiftInsert)
+            QTest::keyClick(edit, how == CtrlV ? Qt::Key_V : Qt::Key_Insert,
+                            how == CtrlV ? Qt::ControlModifier : Qt::ShiftModifier);
+        else if (how == Menu)
+            menuPaste(edit);
+        else if (how == Typed)
+            QTest::keyClicks(edit, input);
+        else if (how == Drop)
+            QApplication::sendEvent(edit, &enter), QApplication::sendEvent(edit, &drop);
+        else
+            QApplication::sendEvent(edit, &preedit), QApplication::sendEvent(edit, &commit);
+        const QString shown = after.isEmpty() ? start : after;
+        QCOMPARE(edit->text(), shown);
+        const QString told = QString("%1|提示|粘贴的内容太长：").arg(QMessageBox::Information) +
+                             (box == "Twords" ? "关键字最多10个字。" : "链接最多100个字符。");
+        QTRY_COMPARE(m_shown, after.isEmpty() && how <= Drop ? QStringList{told} : QStringList());
+        click("Command2");
+        QCOMPARE(box == "Twords" ? m_w->table().keyWord(1) : m_w->table().link(1), shown);
     }
 
     // Selected on the press of Ctrl+A and on the release of A with Ctrl alone held; the keys that

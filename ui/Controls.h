@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
@@ -89,4 +91,37 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
+};
+
+// A one-line box for one field of a record. A paste or a drop goes in whole or not at all: one that
+// does not fit the box's length is refused and reported, never cut. Typed and input-method text
+// that does not fit is refused whole too, as a typed character is. Every "|" that comes in becomes
+// `bar`, because the list file ends a field at a "|".
+class EntryBox final : public QLineEdit
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EntryBox)
+
+public:
+    EntryBox(const QString &text, int maxLength, const QString &bar, QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    // A paste or a drop was refused for its length; after a drop, once the drop is over.
+    void pasteRefused();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    QString entered(const QString &text) const { return QString(text).replace(u'|', m_bar); }
+    bool fits(qsizetype added, qsizetype replaced) const { return text().size() - replaced + added <= maxLength(); }
+    // True when done here (refused, or put in with its bars replaced); false leaves the paste to
+    // QLineEdit, which keeps it one step of undo.
+    bool pasteHere(QClipboard::Mode mode, qsizetype replaced);
+
+    QString m_bar;
 };

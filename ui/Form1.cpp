@@ -57,6 +57,14 @@ Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *pare
         connect(box, &QCheckBox::clicked, this, &Form1::Label5_Click);
     connect(Label1, &ClickLabel::clicked, this, &Form1::Label1_Click);
     connect(Label1, &ClickLabel::pointerMoved, this, [this] { setLabel1Colour(QColor(0xFF, 0x00, 0x00)); });
+    connect(Twords, &EntryBox::pasteRefused, this, [this] {
+        Messages::Show(this, QMessageBox::Information,
+                       QStringLiteral("粘贴的内容太长：关键字最多%1个字。").arg(Twords->maxLength()));
+    });
+    connect(Tlink, &EntryBox::pasteRefused, this, [this] {
+        Messages::Show(this, QMessageBox::Information,
+                       QStringLiteral("粘贴的内容太长：链接最多%1个字符。").arg(Tlink->maxLength()));
+    });
 }
 
 Form1::~Form1() = default;

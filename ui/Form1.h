@@ -16,13 +16,13 @@
 
 class ArticleEditor;
 class ClickLabel;
+class EntryBox;
 class Inet;
 class Notice;
 class OptionBox;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -124,9 +124,9 @@ private:
     ClickLabel *Label1 = nullptr;
     QTableView *ListView1 = nullptr;
     QLabel *Label2 = nullptr;
-    QLineEdit *Twords = nullptr;
+    EntryBox *Twords = nullptr;
     QLabel *Label3 = nullptr;
-    QLineEdit *Tlink = nullptr;
+    EntryBox *Tlink = nullptr;
     QPushButton *Del = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;

@@ -135,13 +135,13 @@ void Form1::buildControls()
 
     Label2 = named(new QLabel(QStringLiteral("关键字：")), "Label2");
     m_page1->place(Label2, 120, 5100, 735, 255);
-    Twords = named(new QLineEdit(QStringLiteral("关键字")), "Twords");
-    Twords->setMaxLength(10);
+    // A "|" would split the record when the list is read back: in a keyword it becomes the
+    // full-width bar, in a link its percent escape, the form an address is to carry it in.
+    Twords = named(new EntryBox(QStringLiteral("关键字"), 10, QStringLiteral("｜")), "Twords");
     m_page1->place(Twords, 840, 4980, 4695, 375);
     Label3 = named(new QLabel(QStringLiteral("链接：")), "Label3");
     m_page1->place(Label3, 120, 5580, 615, 255);
-    Tlink = named(new QLineEdit(DefaultLink()), "Tlink");
-    Tlink->setMaxLength(100);
+    Tlink = named(new EntryBox(DefaultLink(), 100, QStringLiteral("%7C")), "Tlink");
     m_page1->place(Tlink, 840, 5460, 4695, 375);
     for (QLineEdit *box : {Twords, Tlink})
         box->installEventFilter(this);
