@@ -305,6 +305,7 @@ private Q_SLOTS:
         QTest::newRow("bar dropped") << Entry{"Twords", "新^", Drop, "A|B", "新A｜B"};
         QTest::newRow("bar typed") << Entry{"Twords", "A^x", Typed, "|B", "A｜B"};
         QTest::newRow("bar pasted") << Entry{"Twords", "A^", ShiftInsert, "|B|", "A｜B｜"};
+        QTest::newRow("line breaks pasted") << Entry{"Tlink", "A^", CtrlV, "B\r\nC\rD\nE", "AB C D E"};
         QTest::newRow("bar committed") << Entry{"Twords", "A^", InputMethod, "|", "A｜"};
         QTest::newRow("128 escaped") << Entry{"Tlink", "h^", CtrlV,
                                               "http://c.example/?q=" + QString("%E5%B0%8F").repeated(12), ""};

@@ -117,7 +117,16 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    QString entered(const QString &text) const { return QString(text).replace(u'|', m_bar); }
+    // A "|" or a line break would split the record when the list is read again: a bar becomes
+    // m_bar, a line break (CR LF, CR or LF) one space.
+    QString entered(const QString &text) const
+    {
+        return QString(text)
+            .replace(u'|', m_bar)
+            .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+            .replace(u'\r', u' ')
+            .replace(u'\n', u' ');
+    }
     bool fits(qsizetype added, qsizetype replaced) const { return text().size() - replaced + added <= maxLength(); }
     // True when done here (refused, or put in with its bars replaced); false leaves the paste to
     // QLineEdit, which keeps it one step of undo.
