@@ -261,7 +261,8 @@ qint64 cost(QStringView text)
 
 // The UTF-8 reading must be likelier by this many bits: GBK is the program's own form, so a tie is GBK.
 constexpr qint64 Lean = 2;
-// Readings closer than this many bits are both offered.
+// Readings closer than this many bits (odds of 64 to 1) are both offered: a one-word list that reads well either way
+// (à la carte, or 路, which is · in UTF-8) is closer, while even one-record lists of real words are mostly farther.
 constexpr qint64 Doubt = 6;
 
 } // namespace

@@ -33,7 +33,7 @@ Text decode(QByteArrayView bytes);
 struct Readings
 {
     Text likelier;
-    std::optional<Text> other; // only for GBK-or-UTF-8 bytes whose two readings are nearly as likely
+    std::optional<Text> other; // the other of GBK and UTF-8, when the two are within 6 bits (64 to 1) of each other
 };
 Readings readings(QByteArrayView bytes);
 
