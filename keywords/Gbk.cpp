@@ -41,9 +41,6 @@ struct Tables
     // Characters the file writer cannot put in GBK form and read back as themselves: GBK lacks
     // them, or their GBK code now reads as another character (the private-use twins above).
     std::bitset<0x10000> viaGb18030;
-    // How typical each character is of Chinese text: +1 for the 3,755 common hanzi of GB2312,
-    // 0 for ASCII and GB2312's punctuation and symbol rows, -1 for anything else.
-    std::array<qint8, 0x10000> typical{};
 };
 
 bool isFourByteLead(quint8 b)
@@ -95,7 +92,6 @@ std::unique_ptr<Tables> buildTables()
     qsizetype pos = 0;
     for (char32_t c = 0; c < 0x10000; ++c) {
         quint16 &unit = t->units[c];
-        t->typical[c] = c < 0x80 ? 0 : -1;
         if (QChar::isSurrogate(c)) {
             unit = quint16(Unencodable) | (QChar::isLowSurrogate(c) ? quint16(LowSurrogate) : quint16(0));
             t->viaGb18030.set(c);
@@ -120,12 +116,7 @@ std::unique_ptr<Tables> buildTables()
 
         if (code.size() == 2) {
             const int lead = quint8(code[0]), trail = quint8(code[1]);
-            const bool readsBack = codeChar[lead << 8 | trail] == c;
-            t->viaGb18030.set(c, !readsBack);
-            if (readsBack && trail >= 0xA1 && lead >= 0xB0 && lead <= 0xD7 && (lead << 8 | trail) <= 0xD7F9)
-                t->typical[c] = 1;
-            else if (readsBack && trail >= 0xA1 && lead >= 0xA1 && lead <= 0xA9)
-                t->typical[c] = 0;
+            t->viaGb18030.set(c, codeChar[lead << 8 | trail] != c);
         } else {
             const quint8 b = code.isEmpty() ? 0 : quint8(code[0]);
             const bool readsBack = unit != Unencodable && (b == c || (b == 0x80 && c == u'\u20AC'));
@@ -207,15 +198,6 @@ QString decode(QByteArrayView bytes)
     QString out = decoder.decode(bytes);
     out += decoder.finish();
     return out;
-}
-
-qint64 typicality(QStringView text)
-{
-    const auto &typical = tables().typical;
-    qint64 score = 0;
-    for (QChar c : text)
-        score += typical[c.unicode()];
-    return score;
 }
 
 Counts count(QStringView text)

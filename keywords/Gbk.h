@@ -26,10 +26,6 @@ QByteArray encodeLossless(QStringView text);
 // the double-byte codes that GB18030 gives to real characters (GBK alone reads private use there).
 QString decode(QByteArrayView bytes);
 
-// How much a text looks like Chinese: +1 for each of GB2312's 3,755 common hanzi, 0 for ASCII and
-// GB2312's punctuation and symbols, -1 for any other character. Tells GBK bytes from UTF-8 bytes.
-qint64 typicality(QStringView text);
-
 // Per UTF-16 unit: bytes in GBK, and whether it counts as a Chinese character (its GBK form is
 // two bytes, or one byte above 127 such as the euro sign's 0x80). A surrogate pair is one unencodable character: one
 // byte.

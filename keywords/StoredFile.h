@@ -21,13 +21,22 @@ struct Text
 
 // Decides the encoding once for the whole file and decodes it; a byte-order mark is dropped.
 // - A UTF-8 or UTF-16 byte-order mark says what the file is.
-// - Otherwise the bytes are GBK, unless they are also valid UTF-8 and the UTF-8 reading looks more
-//   like Chinese text (Gbk::typicality). About a fifth of the common hanzi have GBK codes that are
-//   valid UTF-8 (山 C9BD, 水 CBAE ...), but their UTF-8 reading is Latin, Greek or IPA letters,
-//   which score nothing; real UTF-8 Chinese read as GBK turns into rare hanzi, which score below it.
-//   On a tie the file is GBK, the program's own form.
+// - Bytes that are pure ASCII or not valid UTF-8 are GBK; valid UTF-8 that is not valid GBK is UTF-8.
+// - Otherwise each reading is priced by how unusual its characters are in a keyword list (common hanzi, kana and
+//   hangul cost little, accented letters inside Latin words and Cyrillic words little, rare hanzi, private use and
+//   stray letters of other scripts much) and the cheaper one wins; GBK must lose by a few bits, as the program's
+//   own form.
 // Bytes that do not decode become U+FFFD.
 Text decode(QByteArrayView bytes);
+
+// The reading decode() gives, and the other one when the two are close enough that the user should choose.
+struct Readings
+{
+    Text likelier;
+    std::optional<Text> other; // the other of GBK and UTF-8, when the two are within 6 bits (64 to 1) of each other
+};
+Readings readings(QByteArrayView bytes);
+
 // GBK where GBK can, so nothing a user typed is lost (see Gbk::encodeLossless). Never a byte-order
 // mark: a whole file starts with byteOrderMark().
 QByteArray encode(QStringView text, Encoding encoding);
