@@ -92,17 +92,27 @@ bool SaveTXT(const KeywordTable &table, const QString &path, StoredFile::Encodin
     return StoredFile::write(path, KeywordFileBytes(table, encoding));
 }
 
-void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen)
+void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen,
+                    const ChooseReading &chooseReading)
 {
     const QString path = chooseFileToOpen();
     if (path.isEmpty())
         return;
     // Read before clearing: a file that turns out unreadable must not cost the user the table.
-    const auto records = readRecords(path);
-    if (!records)
+    const std::optional<QByteArray> bytes = StoredFile::read(path);
+    if (!bytes)
         return;
+    const StoredFile::Readings readings = StoredFile::readings(*bytes);
+    QList<KeywordTable::Record> records = ParseKeywordText(readings.likelier.text);
+    if (readings.other && chooseReading) {
+        QList<QList<KeywordTable::Record>> both{records, ParseKeywordText(readings.other->text)};
+        const int chosen = chooseReading({readings.likelier.encoding, readings.other->encoding}, both);
+        if (chosen < 0 || chosen >= both.size())
+            return;
+        records = std::move(both[chosen]);
+    }
     table.clear();
-    table.append(*records);
+    table.append(records);
 }
 
 QString ExportKeywords(const KeywordTable &table, const std::function<QString()> &chooseFileToSave)

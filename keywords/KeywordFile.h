@@ -30,9 +30,15 @@ ListRead JiaTXT(KeywordTable &table, const QString &path, StoredFile::Encoding *
 // list read in the wrong one keeps its bytes whatever the reading showed.
 bool SaveTXT(const KeywordTable &table, const QString &path, StoredFile::Encoding encoding = StoredFile::Encoding::Gbk);
 
+// Asked when a list reads plausibly both as GBK and as UTF-8: given the records of each reading,
+// the likelier first, answers the index of the one to use, or -1 to import nothing.
+using ChooseReading = std::function<int(const QList<StoredFile::Encoding> &encodings,
+                                        const QList<QList<KeywordTable::Record>> &readings)>;
 // The import button: asks for a file and, when it can be read, replaces the table with its
 // records (IDs 1 to N). A cancelled dialog or an unreadable file leaves the table as it was.
-void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen);
+// Without chooseReading the likelier reading is taken.
+void ImportKeywords(KeywordTable &table, const std::function<QString()> &chooseFileToOpen,
+                    const ChooseReading &chooseReading = {});
 // The export button: saves the table in GBK under the chosen name; a cancelled dialog (empty name)
 // writes nothing. Empty text when it worked or nothing was chosen, else why the file could not be
 // written.

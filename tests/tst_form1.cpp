@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTabWidget>
@@ -477,14 +478,26 @@ private Q_SLOTS:
     {
         QFETCH(int, sizeLimit);
         QFETCH(QString, box);
-        QStringList filters;
+        QStringList filters, readings;
+        int dialogs = 1; // still to answer
         std::function<void()> answer = [&] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return QTimer::singleShot(0, answer);
-            filters = dialog->nameFilters();
-            dialog->selectFile(m_dir->filePath("list"));
-            QMetaObject::invokeMethod(dialog, dialog->acceptMode() == QFileDialog::AcceptSave ? "accept" : "reject");
+            QWidget *modal = QApplication::activeModalWidget();
+            auto *files = qobject_cast<QFileDialog *>(modal);
+            if (files) {
+                filters = files->nameFilters();
+                files->selectFile(m_dir->filePath(files->acceptMode() == QFileDialog::AcceptSave ? "list" : "路.txt"));
+            } else if (modal && modal->objectName() == "ReadingChoice") {
+                for (auto *w : modal->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                    if (auto *b = qobject_cast<QAbstractButton *>(w); b || qobject_cast<QLabel *>(w))
+                        readings << (b ? b->text() : static_cast<QLabel *>(w)->text());
+                modal->findChildren<QRadioButton *>()[1]->setChecked(true);
+            }
+            if (files || (modal && modal->objectName() == "ReadingChoice")) {
+                QMetaObject::invokeMethod(modal, "accept");
+                --dialogs;
+            }
+            if (dialogs > 0)
+                QTimer::singleShot(0, answer);
         };
         m_w->table().append("绿茶", "http://a/");
         rlimit saved{};
@@ -500,9 +513,17 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(file), box.isEmpty());
         QCOMPARE(m_shown.join(""),
                  box.isEmpty() ? "" : QString("%1|提示|").arg(QMessageBox::Information) + box.arg(file));
+        // 路 in GBK is · in UTF-8: the user is shown both and takes the second.
+        QFile one(m_dir->filePath("路.txt"));
+        QVERIFY(one.open(QIODevice::WriteOnly) && one.write("\xC2\xB7|x\r\n"));
+        one.close();
+        dialogs = 2;
         QTimer::singleShot(0, answer);
         click("Command3");
         QCOMPARE(filters, (QStringList{"文本文件 (*.txt)", "所有文件 (*)"}));
+        QCOMPARE(readings.join(" / "), "这个文件可以按两种编码读取，请选择关键字显示正确的一种： / "
+                                       "GBK（简体中文 Windows 的文本） / 路 | x / UTF-8 / · | x");
+        QCOMPARE(m_w->table().keyWord(1), "·");
     }
 
     // A newer version ends the start-up at once, writing nothing. Otherwise the option boxes come

@@ -5,6 +5,7 @@
 #include "Messages.h"
 #include "ProgramFiles.h"
 #include "Qirvan.h"
+#include "ReadingChoice.h"
 #include "Settings.h"
 
 #include <QButtonGroup>
@@ -91,7 +92,11 @@ void Form1::SaveSet()
 
 void Form1::Command3_Click()
 {
-    ImportKeywords(m_table, [this] { return Qirvan::FileDialog(FileDialogTitle, this, ImportFilter, true); });
+    ImportKeywords(
+        m_table, [this] { return Qirvan::FileDialog(FileDialogTitle, this, ImportFilter, true); },
+        [this](const QList<StoredFile::Encoding> &encodings, const QList<QList<KeywordTable::Record>> &readings) {
+            return AskWhichReading(this, encodings, readings);
+        });
 }
 
 void Form1::Command4_Click()
