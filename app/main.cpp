@@ -1,6 +1,7 @@
 #include "Form1.h"
 #include "ProgramFiles.h"
 #include "QtChinese.h"
+#include "SessionEnd.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     Form1 window(ProgramFiles::locate(), Form1::checkV);
     if (!window.Form_Load())
         return 0; // a newer version was announced: end without showing or saving anything
+    SessionEnd sessionEnd(window);
     window.show();
     return app.exec();
 }
