@@ -5,8 +5,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A write past the file size limit then fails like any other, and the save goes elsewhere.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velomar"));
     LoadQtChinese();

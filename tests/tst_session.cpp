@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/resource.h>
 
 class TestSession : public QObject
 {
@@ -28,13 +29,18 @@ private Q_SLOTS:
     void signalSaves_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGHUP") << SIGHUP;
-        QTest::newRow("SIGINT") << SIGINT;
+        QTest::addColumn<bool>("saved"); // false: a file size limit of 16 bytes, below the list's 22
+        QTest::newRow("SIGTERM") << SIGTERM << true;
+        QTest::newRow("SIGHUP") << SIGHUP << true;
+        QTest::newRow("SIGINT") << SIGINT << true;
+        // Past the limit a write would end the program with SIGXFSZ; instead the save fails, the
+        // list is left as it was and the message goes to stderr.
+        QTest::newRow("list over the file size limit") << SIGTERM << false;
     }
     void signalSaves()
     {
         QFETCH(int, signal);
+        QFETCH(bool, saved);
         QTemporaryDir dir;
         QVERIFY(QFile::copy(VELOMAR_PROGRAM, dir.filePath("velomar")));
         QString list;
@@ -50,6 +56,11 @@ private Q_SLOTS:
         env.insert("HOME", dir.filePath("home")); // where a list that cannot be saved beside the program goes
         env.insert("QT_QPA_PLATFORM", "offscreen");
         velomar.setProcessEnvironment(env);
+        if (!saved)
+            velomar.setChildProcessModifier([] {
+                const rlimit limit{16, 16};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
         velomar.start(dir.filePath("velomar"), {});
         QVERIFY(velomar.waitForStarted()); // until then the caught signals are this test's own
         QTRY_VERIFY_WITH_TIMEOUT(catching(velomar.processId()), 60000);
@@ -58,7 +69,8 @@ private Q_SLOTS:
         QCOMPARE(velomar.exitStatus(), QProcess::NormalExit);
         QCOMPARE(velomar.exitCode(), 0);
         QVERIFY(data.open(QIODevice::ReadOnly));
-        QCOMPARE(data.readAll(), Gbk::encode(list.replace("\n", "\r\n") + "\r\n"));
+        QCOMPARE(data.readAll(), Gbk::encode(saved ? QString(list).replace("\n", "\r\n") + "\r\n" : list));
+        QCOMPARE(velomar.readAllStandardError().contains(QString("以下位置都无法写入").toUtf8()), !saved);
     }
 };
 
