@@ -6,7 +6,7 @@ set -eu
 build=$1
 root=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$root"' EXIT
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid"; rm -rf "$root"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 DESTDIR=$root/dest cmake --install "$build" --prefix /usr >/dev/null
@@ -30,12 +30,20 @@ mkdir "$root/home"
 env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$root/home" QT_QPA_PLATFORM=offscreen "$usr/bin/velomar" &
 pid=$!
 userdata=$root/home/.local/share/Velomar
+# Started up once it catches SIGTERM, SIGHUP and SIGINT (0x4003 in the mask of caught signals).
+ready() { [ $((0x$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status") & 0x4003)) -eq $((0x4003)) ]; }
 for _ in $(seq 100); do
-    [ -d "$userdata" ] && grep -q "$usr/lib/velomar/libPifu.so" "/proc/$pid/maps" && break
+    [ -d "$userdata" ] && grep -q "$usr/lib/velomar/libPifu.so" "/proc/$pid/maps" && ready && break
     kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
     sleep 0.1
 done
 [ -d "$userdata" ] || fail "no per-user folder"
 grep -q "$usr/lib/velomar/libPifu.so" "/proc/$pid/maps" || fail "skin library not loaded"
+# SIGTERM, as at a logout, saves as a close does, into the per-user folder.
+ready || fail "SIGTERM not caught"
+kill "$pid"
+wait "$pid" || fail "SIGTERM ended the program with status $?"
+pid=
+[ -f "$userdata/Data.txt" ] && [ -f "$userdata/Setting.ini" ] || fail "SIGTERM saved nothing"
 [ ! -e "$usr/bin/Data.txt" ] && [ ! -e "$usr/bin/Setting.ini" ] || fail "files written beside the program"
 echo "1 passed, 0 failed"

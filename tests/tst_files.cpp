@@ -6,6 +6,7 @@
 #include "KeywordFile.h"
 #include "Messages.h"
 #include "ProgramFiles.h"
+#include "SessionEnd.h"
 #include "Settings.h"
 #include "StoredFile.h"
 
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -460,6 +462,8 @@ private Q_SLOTS:
         QTest::newRow("write-only settings") << "write-only settings" << 2 << added << ""
                                              << "";
         QTest::newRow("program folder removed") << "removed" << 2 << QByteArray() << "stand-in" << moved;
+        QTest::newRow("and the session ends first")
+            << "removed, session ends" << 2 << QByteArray() << "stand-in" << moved;
         QTest::newRow("and no per-user folder") << "removed, no user folder" << 2 << QByteArray() << "" << nowhere;
     }
     void windowFiles()
@@ -514,6 +518,12 @@ private Q_SLOTS:
                 window.table().append(session ? "乌龙" : "白茶", QString());
             if (fault.startsWith("removed"))
                 QVERIFY(QDir(program.path()).removeRecursively());
+            if (fault.endsWith("session ends")) { // saved as at a close, with no box to hold the logout up
+                SessionEnd sessionEnd(window);
+                Q_EMIT qApp->commitDataRequest(*qApp->findChild<QSessionManager *>());
+                QVERIFY(QFile::exists(ProgramFilePath(StandInFolder(program.path()), DataFileName)));
+                QVERIFY(boxes.isEmpty());
+            }
             window.close();
         }
         Messages::SetHook({});

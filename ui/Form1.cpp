@@ -108,8 +108,9 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept(); // closing is never refused
 }
 
-void Form1::Form_Unload()
+void Form1::Form_Unload(bool unattended)
 {
+    const Messages::Unattended noBoxes(unattended);
     SaveTXT();
     SaveSet();
 }

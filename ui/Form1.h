@@ -46,6 +46,10 @@ public:
 
     // Start-up before the window is shown. False when the program is to end at once.
     bool Form_Load();
+    // Shut-down: writes the keyword list, then the options. Closing the window runs it, and so
+    // does the end of the session, unattended: a message then goes to stderr, not into a box.
+    // Running it again writes the same files again.
+    void Form_Unload(bool unattended = false);
 
     KeywordTable &table() { return m_table; }
     LinkInserter &engine() { return m_engine; }
@@ -81,7 +85,6 @@ private:
     void buildControls();
     void buildAdvancedPage();
     void setTabOrder();
-    void Form_Unload();
     void releaseSubscriptionDialog();
     // The stored files: the keyword list and the options.
     void JiaTXT(const QString &path);
