@@ -43,6 +43,7 @@ int AskWhichReading(QWidget *parent, const QList<StoredFile::Encoding> &encoding
     dialog.setObjectName(QStringLiteral("ReadingChoice"));
     dialog.setWindowTitle(QStringLiteral("提示"));
     auto *layout = new QVBoxLayout(&dialog);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *question = new QLabel(QStringLiteral("这个文件可以按两种编码读取，请选择关键字显示正确的一种："));
     layout->addWidget(question);
     auto *group = new QButtonGroup(&dialog);
