@@ -1,6 +1,8 @@
 #include "ArticleEditor.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -110,7 +112,32 @@ void ArticleEditor::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Ctrl+Y redoes, as on Chinese Windows; the platform's own redo keys keep working.
+    if (isRedo(event->key(), event->modifiers())) {
+        if (!isReadOnly())
+            redo();
+        event->accept();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool ArticleEditor::isRedo(int key, Qt::KeyboardModifiers modifiers)
+{
+    return key == Qt::Key_Y &&
+           (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ControlModifier;
+}
+
+void ArticleEditor::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu(event->pos());
+    // The menu names the redo key the user is told about.
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-redo"))
+            action->setText(action->text().section(u'\t', 0, 0) + QStringLiteral("\tCtrl+Y"));
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void ArticleEditor::keyReleaseEvent(QKeyEvent *event)

@@ -29,6 +29,8 @@ public:
     static ArticleStatistics countParagraph(QStringView paragraph);
     // Ctrl+A with Ctrl alone held (Shift or Alt as well: no), whatever Caps Lock says.
     static bool isSelectAll(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+Y with Ctrl alone held.
+    static bool isRedo(int key, Qt::KeyboardModifiers modifiers);
 
     // A stretch of the article as the engine counts it: CR LF is two units.
     struct Span
@@ -50,6 +52,7 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:

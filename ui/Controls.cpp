@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
 
@@ -134,6 +135,13 @@ bool PlainTextTips::helpEvent(QHelpEvent *event, QAbstractItemView *view, const 
     QToolTip::showText(event->globalPos(), tip.isEmpty() ? QString() : shown, view->viewport(), option.rect);
     event->setAccepted(!tip.isEmpty());
     return event->isAccepted();
+}
+
+void KeywordListView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    const int across = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(across);
 }
 
 EntryBox::EntryBox(const QString &text, int maxLength, const QString &bar, QWidget *parent)

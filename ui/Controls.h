@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QWidget>
 
 #include <QList>
@@ -91,6 +92,19 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
+};
+
+// The keyword list. Its Link column is wider than the view, and a click in it would scroll the ID
+// and keyword out of sight just when the user wants to see which record is selected: moving the
+// current cell scrolls up and down only.
+class KeywordListView final : public QTableView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(KeywordListView)
+
+public:
+    using QTableView::QTableView;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 };
 
 // A one-line box for one field of a record. A paste or a drop goes in whole or not at all: one that

@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTemporaryFile>
 
 #include <optional>
@@ -69,6 +70,9 @@ Fmail::Fmail(const QIcon &icon, Subscription::Service service, QWidget *owner)
     Picture1->installEventFilter(this);
     Text1->installEventFilter(this);
     Text2->installEventFilter(this);
+    // Esc closes it as the close button does, like the program's other dialogs.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    escape->setContext(Qt::WindowShortcut);
     connect(Text2, &QLineEdit::returnPressed, this, &Fmail::Command1_Click);
     connect(Command1, &QPushButton::clicked, this, &Fmail::Command1_Click);
     connect(Inet1, &Inet::StateChanged, this, &Fmail::Inet1_StateChanged);

@@ -18,6 +18,20 @@ template <typename T> T *named(T *widget, const char *name)
 }
 } // namespace
 
+namespace {
+// The phrase with a word joiner between its characters: a line never breaks inside it.
+QString whole(QStringView phrase)
+{
+    QString out;
+    for (qsizetype i = 0; i < phrase.size(); ++i) {
+        if (i > 0 && !phrase[i].isLowSurrogate())
+            out += QChar(0x2060);
+        out += phrase[i];
+    }
+    return out;
+}
+} // namespace
+
 void Form1::buildAdvancedPage()
 {
     m_page2 = new TabPage(SSTab1);
@@ -50,12 +64,18 @@ void Form1::buildAdvancedPage()
     Label6->setTextFormat(Qt::PlainText);
     Label6->setWordWrap(true);
     Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label6->setText(QStringLiteral(
-        "链接格式：HTML 用于网页；UBB 用于论坛，链接写成 [url=链接]关键字[/url]；Markdown 写成 [关键字](链接)。"
-        "UBB 和 Markdown 没有“新窗口打开”，勾选了也不起作用。\n\n"
-        "避开标签：插入点落在 HTML 标签、字符实体、已有的链接，或英文单词、数字、网址中间时，移到它的后面；"
-        "后面再没有内容时，移到它的前面。中文之间的插入点不动。\n\n"
-        "轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮；增删或导入关键字后重新开始。"));
+    // Chinese wraps between any two characters: the mark-up examples and the end of each paragraph
+    // are held together, so that no example is split and no line holds a lone character.
+    Label6->setText(QStringLiteral("链接格式：HTML 用于网页；UBB 用于论坛，链接写成 ") +
+                    whole(u"[url=链接]关键字[/url]") + QStringLiteral("；Markdown 写成 ") + whole(u"[关键字](链接)") +
+                    QStringLiteral("。UBB 和 Markdown 没有") + whole(u"“新窗口打开”") + QStringLiteral("，勾选了也") +
+                    whole(u"不起作用。") +
+                    QStringLiteral("\n\n避开标签：插入点落在 HTML 标签、字符实体、已有的链接，或英文单词、数字、网址"
+                                   "中间时，移到它的后面；后面再没有内容时，移到它的前面。中文之间的") +
+                    whole(u"插入点不动。") +
+                    QStringLiteral("\n\n轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮；增删或导入"
+                                   "关键字后") +
+                    whole(u"重新开始。"));
     m_page2->place(Label6, 120, 2460, 8055, 2175);
 
     // The format is fixed in the mark-up when a pair is drawn, so a change draws the pair again; so

@@ -117,7 +117,7 @@ void Form1::buildControls()
     m_page0->place(Label1, 5760, 5760, 2415, 255);
 
     // Page 1: keyword settings.
-    ListView1 = named(new QTableView, "ListView1");
+    ListView1 = named(new KeywordListView, "ListView1");
     m_page1->place(ListView1, 120, 420, 8055, 4455);
     ListView1->setModel(&m_table);
     ListView1->setItemDelegate(new PlainTextTips(ListView1));

@@ -24,9 +24,10 @@ bool Form1::checkVersionAt(const QString &publisherHost)
 
 void Form1::Label1_Click()
 {
-    // One dialog at a time: a second click brings the open one to the front. A dialog that was
+    // One dialog at a time: a second click brings the open one to the front, minimised or not. A dialog that was
     // closed while its picture was still loading is hidden and about to go; it does not count.
     if (m_fmail && !m_fmail->isHidden()) {
+        m_fmail->setWindowState(m_fmail->windowState() & ~Qt::WindowMinimized);
         m_fmail->raise();
         m_fmail->activateWindow();
         return;

@@ -1,7 +1,12 @@
 #include "Qirvan.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QStringList>
+#include <QTreeView>
 #include <QWidget>
 
 namespace Qirvan {
@@ -20,18 +25,69 @@ QString QtFilter(const QString &pipeFilter)
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+// The file list's size, type and date columns in Chinese, as the rest of the dialog is, whatever
+// language the system is set to: Qt formats them in the system's language and has no Chinese name
+// for a folder.
+class ChineseFileColumns final : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        auto *files = qobject_cast<QFileSystemModel *>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const bool folder = files->isDir(source);
+        const QLocale chinese(QLocale::Chinese, QLocale::China);
+        switch (index.column()) {
+        case 1:
+            return folder ? QString() : size(files->size(source));
+        case 2:
+            return folder ? QStringLiteral("文件夹") : QIdentityProxyModel::data(index, role);
+        default:
+            return chinese.toString(files->lastModified(source), QStringLiteral("yyyy/M/d H:mm"));
+        }
+    }
+    static QString size(qint64 bytes)
+    {
+        if (bytes < 1024)
+            return QStringLiteral("%1 字节").arg(bytes);
+        double value = bytes / 1024.0;
+        int unit = 0;
+        for (; value >= 1024 && unit < 2; ++unit)
+            value /= 1024;
+        const char *units[] = {"KB", "MB", "GB"};
+        return QString::number(value, 'f', value < 10 ? 1 : 0) + u' ' + QLatin1String(units[unit]);
+    }
+};
+} // namespace
+
 QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open)
 {
-    const QString filter = QtFilter(pipeFilter);
-    if (open)
-        return QFileDialog::getOpenFileName(owner, title, QString(), filter);
-    // A name typed without an ending gets the first type's, so that the file shows in the open
-    // dialog's list again; the overwrite question then asks about the file really written.
-    QFileDialog dialog(owner, title, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QString first = pipeFilter.section(u'|', 1, 1).section(u';', 0, 0);
-    if (first.startsWith(QStringLiteral("*.")) && first.indexOf(u'*', 1) < 0)
-        dialog.setDefaultSuffix(first.sliced(2));
+    // Qt's own dialog everywhere, so that it is Chinese and looks the same on every desktop.
+    QFileDialog dialog(owner, title, QString(), QtFilter(pipeFilter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new ChineseFileColumns(&dialog));
+    if (auto *list = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        const QFontMetrics metrics(list->font());
+        const int pad = 3 * metrics.averageCharWidth();
+        list->header()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("1023.9 KB")) + pad);
+        list->header()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("纯文本文档")) + pad);
+        list->header()->resizeSection(3, metrics.horizontalAdvance(QStringLiteral("2026/12/31 23:59")) + pad);
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch); // the name takes what is left
+    }
+    if (open) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // A name typed without an ending gets the first type's, so that the file shows in the open
+        // dialog's list again; the overwrite question then asks about the file really written.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        const QString first = pipeFilter.section(u'|', 1, 1).section(u';', 0, 0);
+        if (first.startsWith(QStringLiteral("*.")) && first.indexOf(u'*', 1) < 0)
+            dialog.setDefaultSuffix(first.sliced(2));
+    }
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
                                                                                    : QString();
 }
