@@ -28,6 +28,9 @@ __attribute__((visibility("default"))) int SkinH_AttachEx(const char *skinFile, 
     const QByteArray bytes = file.readAll();
     if (!bytes.startsWith(SkinMark))
         return -1;
+    // The whole application gets the sheet, not just the main window: Qt hands a window's sheet
+    // on to every dialog the window opens all the same, so a skin keeps dialogs out by naming the
+    // windows and controls its rules are for.
     qApp->setStyleSheet(QString::fromUtf8(bytes));
     return 0;
 }

@@ -43,6 +43,7 @@ Fmail::Fmail(const QIcon &icon, Subscription::Service service, QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Twips::toPixels(2235), Twips::toPixels(2160));
 
+    setObjectName(QStringLiteral("Fmail"));
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Label1->setObjectName(QStringLiteral("Label1"));
     Text1->setObjectName(QStringLiteral("Text1"));
