@@ -1,7 +1,7 @@
 #!/bin/sh
-# Installs the build into a temporary DESTDIR and checks the tree as a desktop uses it: the menu
-# entry and the metadata validate, every icon size is there, and the installed program starts,
-# finds its skin and keeps the user's files in the per-user folder of $HOME.
+# Installs the build into a temporary DESTDIR and checks the tree as a desktop uses it: the metadata
+# validates, every icon size is there, and the installed program starts, finds its skin and keeps
+# the user's files in the per-user folder of $HOME.
 set -eu
 build=$1
 root=$(mktemp -d)
@@ -13,7 +13,6 @@ DESTDIR=$root/dest cmake --install "$build" --prefix /usr >/dev/null
 usr=$root/dest/usr
 desktop=$(ls "$usr"/share/applications/*.desktop)
 id=$(basename "$desktop" .desktop)
-desktop-file-validate "$desktop" | grep -v ': hint: ' && fail "desktop entry"
 grep -qx "Icon=$id" "$desktop" || fail "icon name"
 appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" >/dev/null || fail "metadata"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$usr/share/metainfo/$id.metainfo.xml" ||

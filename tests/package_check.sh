@@ -25,4 +25,9 @@ for f in bin/velomar lib/velomar/libPifu.so share/velomar/Pifu.she share/applica
     share/icons/hicolor/48x48/apps/$id.png; do
     echo "$files" | grep -qx "\./usr/$f" || fail "missing /usr/$f"
 done
+
+tree=$out/tree
+dpkg-deb -x "$deb" "$tree"
+# The menu entry validates without a hint.
+hints=$(desktop-file-validate "$tree/usr/share/applications/$id.desktop") && [ -z "$hints" ] || fail "desktop entry: $hints"
 echo "1 passed, 0 failed"
