@@ -30,4 +30,18 @@ tree=$out/tree
 dpkg-deb -x "$deb" "$tree"
 # The menu entry validates without a hint.
 hints=$(desktop-file-validate "$tree/usr/share/applications/$id.desktop") && [ -z "$hints" ] || fail "desktop entry: $hints"
+# The copyright file in the machine-readable format (read by python3-debian's parser), one Files: *
+# paragraph naming the licence the metadata names, with its text.
+license=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$tree/usr/share/metainfo/$id.metainfo.xml")
+/usr/bin/python3 - "$tree/usr/share/doc/velomar/copyright" "$license" <<'PY' || fail "copyright file"
+import sys
+from debian.copyright import Copyright
+with open(sys.argv[1], encoding="utf-8") as f:
+    c = Copyright(f, strict=True)
+p = c.find_files_paragraph("any/file")
+assert p and p.files == ("*",) and p.copyright.strip(), "no Files: * paragraph with a copyright"
+assert p.license.synopsis == sys.argv[2] and p.license.text.strip(), "not the licence %s with its text" % sys.argv[2]
+PY
+zcat "$tree/usr/share/doc/velomar/changelog.gz" >"$out/changelog" || fail "changelog.gz"
+[ "$(dpkg-parsechangelog -l "$out/changelog" -S Version)" = "$version" ] || fail "changelog: no entry for $version"
 echo "1 passed, 0 failed"
