@@ -1,6 +1,7 @@
 #include "Form1.h"
 #include "ProgramFiles.h"
 #include "QtChinese.h"
+#include "SessionBus.h"
 #include "SessionEnd.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
 {
     // A write past the file size limit then fails like any other, and the save goes elsewhere.
     std::signal(SIGXFSZ, SIG_IGN);
+    avoidSessionBusAutolaunch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velomar"));
     LoadQtChinese();

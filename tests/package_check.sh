@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the Debian package from the build tree into a temporary folder and checks its control
-# fields and its files. Nothing is installed on this machine.
+# fields, its files, what lintian says of it and what installing and removing it leaves. Nothing is
+# installed on this machine: dpkg works in a root folder of its own.
 set -eu
 build=$1
 version=$2
@@ -25,4 +26,40 @@ for f in bin/velomar lib/velomar/libPifu.so share/velomar/Pifu.she share/applica
     share/icons/hicolor/48x48/apps/$id.png; do
     echo "$files" | grep -qx "\./usr/$f" || fail "missing /usr/$f"
 done
+
+tree=$out/tree
+dpkg-deb -x "$deb" "$tree"
+# The menu entry validates without a hint.
+hints=$(desktop-file-validate "$tree/usr/share/applications/$id.desktop") && [ -z "$hints" ] || fail "desktop entry: $hints"
+# The copyright file in the machine-readable format (read by python3-debian's parser), one Files: *
+# paragraph naming the licence the metadata names, with its text.
+license=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$tree/usr/share/metainfo/$id.metainfo.xml")
+/usr/bin/python3 - "$tree/usr/share/doc/velomar/copyright" "$license" <<'PY' || fail "copyright file"
+import sys
+from debian.copyright import Copyright
+with open(sys.argv[1], encoding="utf-8") as f:
+    c = Copyright(f, strict=True)
+p = c.find_files_paragraph("any/file")
+assert p and p.files == ("*",) and p.copyright.strip(), "no Files: * paragraph with a copyright"
+assert p.license.synopsis == sys.argv[2] and p.license.text.strip(), "not the licence %s with its text" % sys.argv[2]
+PY
+zcat "$tree/usr/share/doc/velomar/changelog.gz" >"$out/changelog" || fail "changelog.gz"
+[ "$(dpkg-parsechangelog -l "$out/changelog" -S Version)" = "$version" ] || fail "changelog: no entry for $version"
+
+# No maintainer scripts: a postrm keeps a removed package in dpkg's "rc" state until it is purged.
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -vx -e ./ -e ./control -e ./md5sums) &&
+    fail "control files besides control and md5sums:" $control
+# Installed and removed in a dpkg root of its own (dpkg wants ldconfig in PATH, though it runs none).
+root=$out/root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+: >"$root/var/lib/dpkg/status"
+in_root() { PATH=$PATH:/usr/sbin:/sbin dpkg --root="$root" --log=/dev/null --force-not-root "$@" >"$out/dpkg.log" 2>&1 ||
+    fail "dpkg $*: $(cat "$out/dpkg.log")"; }
+state() { dpkg-query --root="$root" -W -f='${db:Status-Abbrev}' velomar 2>/dev/null || true; }
+in_root --force-depends --install "$deb"
+[ "$(state)" = "ii " ] || fail "state after install: $(state)"
+in_root --remove velomar
+case $(state) in "" | un* | pn*) ;; *) fail "state after remove: $(state)" ;; esac
+# lintian: no error and no warning but no-manual-page (see README, Install).
+lintian --fail-on error,warning --suppress-tags no-manual-page "$deb" 2>/dev/null || fail "lintian"
 echo "1 passed, 0 failed"
