@@ -79,14 +79,6 @@ double chiSquare(RandomSource &random, qsizetype n, int draws)
         chi += (h - double(draws) / bins) * (h - double(draws) / bins) / (double(draws) / bins);
     return chi;
 }
-
-class FakeOptions final : public OptionBoxes
-{
-public:
-    int states[BoxCount] = {};
-    int state(Box box) const override { return states[box]; }
-    void setState(Box box, int state) override { states[box] = state; }
-};
 } // namespace
 
 class TestEngine : public QObject
@@ -398,45 +390,6 @@ private Q_SLOTS:
         QCOMPARE(shown.join(' '), rows);
         QCOMPARE(inserted.count(), steps.count('a') + steps.count('b')); // one signal for a bulk append
         QCOMPARE(t.headerData(KeywordTable::ColumnKeyWord, Qt::Horizontal).toString(), "KeyWord");
-    }
-
-    // LoadSet reads the three keys of the advanced page; SaveSet leaves a file without them as it is
-    // while they are 0 and writes them only when they differ from what the file gives. States are
-    // link format, avoid, rotate.
-    void settings_data()
-    {
-        QTest::addColumn<QString>("before"); // null: no file
-        QTest::addColumn<QString>("states"); // as loaded, then as saved
-        QTest::addColumn<QString>("after");
-        const QString four = "[Setting]\r\n粗体=0\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n";
-        const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n", halves = "链接格式=1.5\r\n避开标签=0.5\r\n";
-        auto row = [](const char *tag, const QString &before, const char *states, const QString &after) {
-            QTest::newRow(tag) << before << QString(states) << after;
-        };
-        row("no file, all off", {}, "000 000", four);
-        row("old file, all on", four, "000 211", four + "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n");
-        row("switched off", four + "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n", "111 010",
-            four + "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n");
-        row("out of range reads as 0 and stays", four + odd, "000 000", four + odd);
-        row("halves to even", four + halves, "200 200", four + halves);
-    }
-    void settings()
-    {
-        QFETCH(QString, before);
-        QFETCH(QString, states);
-        QFETCH(QString, after);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("Setting.ini");
-        if (!before.isNull())
-            QVERIFY(StoredFile::write(path, Gbk::encode(before)));
-        FakeOptions options;
-        LoadSet(options, path);
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(options.states[OptionBoxes::LinkFormat + i], states[i].digitValue());
-            options.states[OptionBoxes::LinkFormat + i] = states[4 + i].digitValue();
-        }
-        QVERIFY(SaveSet(options, path));
-        QCOMPARE(Gbk::decode(StoredFile::read(path).value_or(QByteArray())), after);
     }
 
     // The window: the third page in twips, its options read at start-up and used by generate, the
