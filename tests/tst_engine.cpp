@@ -1,23 +1,12 @@
-// The link engine and the keyword table it draws from, the settings keys of the advanced page and
-// the window's third page.
-#include "ArticleEditor.h"
-#include "Form1.h"
-#include "Gbk.h"
+// The link engine and the keyword table it draws from.
 #include "KeywordTable.h"
 #include "LinkInserter.h"
 #include "MarkupAvoidance.h"
-#include "Settings.h"
-#include "StoredFile.h"
 #include "TextCut.h"
-#include "Twips.h"
 
 #include <QAbstractItemModelTester>
-#include <QLabel>
-#include <QRadioButton>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -391,58 +380,7 @@ private Q_SLOTS:
         QCOMPARE(inserted.count(), steps.count('a') + steps.count('b')); // one signal for a bulk append
         QCOMPARE(t.headerData(KeywordTable::ColumnKeyWord, Qt::Horizontal).toString(), "KeyWord");
     }
-
-    // The window: the third page in twips, its options read at start-up and used by generate, the
-    // inserted links marked until the next edit, and the options saved on close.
-    void window()
-    {
-        QTemporaryDir dir;
-        const QString ini = dir.filePath("Setting.ini");
-        QVERIFY(StoredFile::write(ini, Gbk::encode(u"[Setting]\r\n链接格式=2\r\n避开标签=1\r\n")));
-        QVERIFY(StoredFile::write(dir.filePath("Data.txt"),
-                                  Gbk::encode(u"绿[茶]|http://g.example/a b\r\n红茶|http://r.example/\r\n")));
-        Form1 w(dir.path());
-        QVERIFY(w.Form_Load());
-        w.show();
-        auto *tab = w.findChild<QTabWidget *>("SSTab1");
-        QCOMPARE(tab->tabText(2), "高级设置");
-        tab->setCurrentIndex(2);
-        auto placed = [&](const char *name) {
-            QWidget *c = w.findChild<QWidget *>(name);
-            return QRect(c->mapTo(tab, QPoint()), c->size());
-        };
-        QCOMPARE(placed("Frame3"), Twips::toPixels(120, 360, 8055, 735));
-        QCOMPARE(placed("Frame4"), Twips::toPixels(120, 1200, 8055, 1095));
-        // Drawn in the format read at start-up; the preview shows the keywords as listed, not escaped.
-        QVERIFY(
-            (w.engine().PendingLink1() + w.engine().PendingLink2()).contains("[绿\\[茶\\]](http://g.example/a%20b)"));
-        const QString preview = w.findChild<QLabel *>("Label5")->text();
-        QVERIFY2(preview == "①绿[茶]  ②红茶" || preview == "①红茶  ②绿[茶]", qPrintable(preview));
-
-        tab->setCurrentIndex(0); // the first point falls inside a closing tag
-        auto *editor = w.findChild<ArticleEditor *>("Text1");
-        const QString article =
-            QString(6, QChar(0x6587)) + ("<p class=\"lead\">" + QString(40, QChar(0x6587)) + "</p>\r\n").repeated(60);
-        editor->replaceArticle(article);
-        const QString l1 = w.engine().PendingLink1(), l2 = w.engine().PendingLink2();
-        w.Command1_Click();
-        QCOMPARE(editor->articleText(),
-                 InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsIn(article)), l1, l2));
-        const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
-        QCOMPARE(marks.size(), 2);
-        QCOMPARE(marks[0].cursor.selectedText() + marks[1].cursor.selectedText(), l1 + l2);
-        QCOMPARE(editor->textCursor().position(), marks[0].cursor.selectionStart());
-        QTRY_VERIFY(editor->viewport()->rect().contains(editor->cursorRect())); // scrolled to the first
-        QTest::keyClick(editor, Qt::Key_X);
-        QVERIFY(editor->extraSelections().isEmpty());
-
-        w.findChild<QRadioButton *>("Option1")->click(); // back to HTML: a new pair in HTML
-        QVERIFY(w.engine().PendingLink1().startsWith("<a href="));
-        w.close();
-        QCOMPARE(Gbk::decode(StoredFile::read(ini).value_or(QByteArray())),
-                 "[Setting]\r\n链接格式=0\r\n避开标签=1\r\n粗体=0\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n");
-    }
 };
 
-QTEST_MAIN(TestEngine)
+QTEST_GUILESS_MAIN(TestEngine)
 #include "tst_engine.moc"

@@ -2,11 +2,14 @@
 #include "Centring.h"
 #include "Form1.h"
 #include "Gbk.h"
+#include "Insertion.h"
+#include "MarkupAvoidance.h"
 #include "Messages.h"
 #include "Notice.h"
 #include "Qirvan.h"
 #include "QtChinese.h"
 #include "Statistics.h"
+#include "TestUtil.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -109,7 +112,8 @@ private Q_SLOTS:
         auto *tab = child<QTabWidget>("SSTab1");
         for (const auto &[name, twips] :
              {std::pair("Text1", QRect(120, 1200, 8055, 4275)), std::pair("ListView1", QRect(120, 420, 8055, 4455)),
-              std::pair("Command4", QRect(6960, 5460, 1095, 375))}) {
+              std::pair("Command4", QRect(6960, 5460, 1095, 375)), std::pair("Frame3", QRect(120, 360, 8055, 735)),
+              std::pair("Frame4", QRect(120, 1200, 8055, 1095))}) {
             tab->setCurrentWidget(child(name)->parentWidget());
             QCOMPARE(QRect(child(name)->mapTo(tab, QPoint()), child(name)->size()),
                      Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -526,26 +530,51 @@ private Q_SLOTS:
         QCOMPARE(m_w->table().keyWord(1), "·");
     }
 
-    // A newer version ends the start-up at once, writing nothing. Otherwise the option boxes come
-    // from the settings file (2 is half-checked, anything else off) and go back to it at shut-down.
-    void filesAtStartUpAndShutDown()
+    // A newer version ends the start-up at once, writing nothing. Otherwise the options come from the settings file
+    // (2 is half-checked, anything else off), the advanced page's too: the pair is drawn in the format read, generate
+    // avoids the mark-up and marks the inserted links until the next edit, and the options go back to the file at
+    // shut-down.
+    void storedOptions()
     {
         m_w = std::make_unique<Form1>(m_dir->path(), [](Form1 &) { return true; });
         QVERIFY(!m_w->Form_Load());
         m_w.reset();
         QVERIFY(QDir(m_dir->path()).isEmpty());
-        QFile ini(m_dir->filePath("Setting.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly) &&
-                ini.write(Gbk::encode(u"[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=x\r\n")));
-        ini.close();
+        const QString ini = m_dir->filePath("Setting.ini");
+        writeFile(ini, gbk("[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=x\r\n链接格式=2\r\n避开标签=1\r\n"));
+        writeFile(m_dir->filePath("Data.txt"), gbk("绿[茶]|http://g.example/a b\r\n红茶|http://r.example/\r\n"));
         open();
         auto state = [this](const char *name) { return int(child<QCheckBox>(name)->checkState()); };
         QCOMPARE(QList<int>({state("CB"), state("CI"), state("Cnew")}),
                  (QList<int>{Qt::Checked, Qt::PartiallyChecked, 0}));
+        // Drawn in the format read; the preview shows the keywords as listed, not escaped.
+        QVERIFY((m_w->engine().PendingLink1() + m_w->engine().PendingLink2())
+                    .contains("[**绿\\[茶\\]**](http://g.example/a%20b)"));
+        QVERIFY2(label("Label5") == "①绿[茶]  ②红茶" || label("Label5") == "①红茶  ②绿[茶]",
+                 qPrintable(label("Label5")));
+
+        const QString article = // the first point falls inside a closing tag
+            chinese(6) + ("<p class=\"lead\">" + chinese(40) + "</p>\r\n").repeated(60);
+        Text1()->replaceArticle(article);
+        const QString l1 = m_w->engine().PendingLink1(), l2 = m_w->engine().PendingLink2();
+        click("Command1");
+        QCOMPARE(Text1()->articleText(),
+                 InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsIn(article)), l1, l2));
+        const QList<QTextEdit::ExtraSelection> marks = Text1()->extraSelections();
+        QCOMPARE(marks.size(), 2);
+        QCOMPARE(marks[0].cursor.selectedText() + marks[1].cursor.selectedText(), l1 + l2);
+        QCOMPARE(Text1()->textCursor().position(), marks[0].cursor.selectionStart());
+        QTRY_VERIFY(Text1()->viewport()->rect().contains(Text1()->cursorRect())); // scrolled to the first
+        QTest::keyClick(Text1(), Qt::Key_X);
+        QVERIFY(Text1()->extraSelections().isEmpty());
+
         click("CCopy");
+        QCOMPARE(child<QTabWidget>("SSTab1")->tabText(2), "高级设置");
+        child<QRadioButton>("Option1")->click(); // back to HTML: a new pair in HTML
+        QVERIFY(m_w->engine().PendingLink1().startsWith("<B><a href="));
         m_w->close();
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QCOMPARE(Gbk::decode(ini.readAll()), "[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=0\r\n生成后复制=1\r\n");
+        QCOMPARE(Gbk::decode(readFile(ini)),
+                 "[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=0\r\n链接格式=0\r\n避开标签=1\r\n生成后复制=1\r\n");
     }
 
     // The caption's running statistics against a full count of the article, after every edit of a
