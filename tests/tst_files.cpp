@@ -291,17 +291,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("limit");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("cancelled dialogs: empty path") << QString() << "" << 2000 << "";
-        QTest::newRow("missing folder") << "missing/Data.txt"
-                                        << "" << 2000 << "文件夹不存在";
-        QTest::newRow("a folder in place of the file") << "folder"
-                                                       << "" << 2000 << "同名的文件夹已存在";
+        const auto row = [](const char *name, const char *target, const char *limit, int count, const char *reason) {
+            QTest::newRow(name) << QString(target) << QString(limit) << count << QString(reason);
+        };
+        row("cancelled dialogs: empty path", "", "", 2000, "");
+        row("missing folder", "missing/Data.txt", "", 2000, "文件夹不存在");
+        row("a folder in place of the file", "folder", "", 2000, "同名的文件夹已存在");
         // The file-size limit holds for root too; the old list is written after the reading.
         for (int n : {2, 2000}) {
-            QTest::addRow("size limit, %d records", n) << "Data.txt"
-                                                       << "size" << n << "文件超过了系统允许的大小";
-            QTest::addRow("full disk, %d records", n) << "Data.txt"
-                                                      << "disk" << n << "磁盘空间不足";
+            row(qPrintable(QString("size limit, %1 records").arg(n)), "Data.txt", "size", n,
+                "文件超过了系统允许的大小");
+            row(qPrintable(QString("full disk, %1 records").arg(n)), "Data.txt", "disk", n, "磁盘空间不足");
         }
     }
     void unusablePath()
@@ -451,25 +451,21 @@ private Q_SLOTS:
         const QByteArray fixture = readFile(testData("Data.txt"));
         const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n乌龙|\r\n\r\n");
         const QString moved = "已改为保存到", nowhere = "以下位置都无法写入";
-        QTest::newRow("GBK list that is valid UTF-8") << "" << 2 << added << ""
-                                                      << "";
-        QTest::newRow("UTF-8 list with its mark stays so") << "utf-8" << 2 << QByteArray() << ""
-                                                           << "";
-        QTest::newRow("no read permission: left alone") << "unreadable" << 0 << fixture << ""
-                                                        << "";
-        QTest::newRow("read-only program folder") << "read-only folder" << 2 << fixture << "stand-in"
-                                                  << "";
-        QTest::newRow("read-only list") << "read-only list" << 2 << fixture << "stand-in" << moved;
-        QTest::newRow("a folder in place of the list") << "folder list" << 0 << QByteArray() << ""
-                                                       << "";
-        QTest::newRow("read-only settings") << "read-only settings" << 2 << added << ""
-                                            << "";
-        QTest::newRow("write-only settings") << "write-only settings" << 2 << added << ""
-                                             << "";
-        QTest::newRow("program folder removed") << "removed" << 2 << QByteArray() << "stand-in" << moved;
-        QTest::newRow("and the session ends first")
-            << "removed, session ends" << 2 << QByteArray() << "stand-in" << moved;
-        QTest::newRow("and no per-user folder") << "removed, no user folder" << 2 << QByteArray() << "" << nowhere;
+        const auto row = [](const char *name, const char *fault, int shown, const QByteArray &list,
+                            const char *movedTo = "", const QString &box = {}) {
+            QTest::newRow(name) << QString(fault) << shown << list << QString(movedTo) << box;
+        };
+        row("GBK list that is valid UTF-8", "", 2, added);
+        row("UTF-8 list with its mark stays so", "utf-8", 2, {});
+        row("no read permission: left alone", "unreadable", 0, fixture);
+        row("read-only program folder", "read-only folder", 2, fixture, "stand-in");
+        row("read-only list", "read-only list", 2, fixture, "stand-in", moved);
+        row("a folder in place of the list", "folder list", 0, {});
+        row("read-only settings", "read-only settings", 2, added);
+        row("write-only settings", "write-only settings", 2, added);
+        row("program folder removed", "removed", 2, {}, "stand-in", moved);
+        row("and the session ends first", "removed, session ends", 2, {}, "stand-in", moved);
+        row("and no per-user folder", "removed, no user folder", 2, {}, "", nowhere);
     }
     void windowFiles()
     {

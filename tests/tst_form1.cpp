@@ -518,9 +518,7 @@ private Q_SLOTS:
         QCOMPARE(m_shown.join(""),
                  box.isEmpty() ? "" : QString("%1|提示|").arg(QMessageBox::Information) + box.arg(file));
         // 路 in GBK is · in UTF-8: the user is shown both and takes the second.
-        QFile one(m_dir->filePath("路.txt"));
-        QVERIFY(one.open(QIODevice::WriteOnly) && one.write("\xC2\xB7|x\r\n"));
-        one.close();
+        writeFile(m_dir->filePath("路.txt"), "\xC2\xB7|x\r\n");
         dialogs = 2;
         QTimer::singleShot(0, answer);
         click("Command3");
