@@ -47,7 +47,8 @@ class TestForm1 : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Form1> m_w;
-    QStringList m_shown; // "icon|caption|text" of every message box
+    QStringList m_shown; // "icon|caption|text" of every message box, and what each dialog answer() answers shows
+    QStringList m_names; // typed into the file dialogs in turn
 
     static QString chinese(int n) { return QString(n, QChar(0x6587)); }
     template <typename T = QWidget> T *child(const char *name) { return m_w->findChild<T *>(name); }
@@ -64,6 +65,32 @@ class TestForm1 : public QObject
             if (action->text().startsWith("粘贴"))
                 action->trigger();
         menu->close();
+    }
+    // Answers the next modal dialog as soon as it is up: a file dialog shows its filters and takes the next name, the
+    // choice of reading its texts and takes the second, a real message box its button too.
+    void answer()
+    {
+        QTimer::singleShot(0, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                m_shown << files->nameFilters().join(";;");
+                files->selectFile(m_dir->filePath(m_names.takeFirst()));
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                m_shown << QString("%1|%2|%3").arg(box->icon()).arg(box->windowTitle(), box->text());
+                for (QAbstractButton *button : box->buttons())
+                    m_shown.last() += '|' + button->text();
+            } else if (modal && modal->objectName() == "ReadingChoice") {
+                QStringList texts;
+                for (auto *w : modal->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                    if (auto *b = qobject_cast<QAbstractButton *>(w); b || qobject_cast<QLabel *>(w))
+                        texts << (b ? b->text() : static_cast<QLabel *>(w)->text());
+                m_shown << texts.join(" / ");
+                modal->findChildren<QRadioButton *>()[1]->setChecked(true);
+            } else {
+                return answer();
+            }
+            QMetaObject::invokeMethod(modal, "accept");
+        });
     }
     void open()
     {
@@ -407,22 +434,10 @@ private Q_SLOTS:
     // The real box: one OK (in Chinese), the caption, CR-separated lines shown as lines.
     void messageBox()
     {
-        QString seen;
-        std::function<void()> answer = [&] { // on the box as soon as it is up
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return QTimer::singleShot(0, answer);
-            const QList<QAbstractButton *> buttons = box->buttons();
-            seen = QString("%1|%2|%3|%4")
-                       .arg(box->icon())
-                       .arg(box->windowTitle(), box->text(), buttons.size() == 1 ? buttons[0]->text() : "buttons");
-            box->accept();
-        };
-        QTimer::singleShot(0, answer);
+        answer();
         Messages::SetHook({});
         Messages::Show(m_w.get(), QMessageBox::Information, "一\r二\r\nQQ:1");
-        QCOMPARE(seen, QString("%1|提示|一\n二\nQQ:1|确定").arg(QMessageBox::Information));
-        QCOMPARE(Qirvan::QtFilter("文本文件|*.txt|"), "文本文件 (*.txt)");
+        QCOMPARE(m_shown, QStringList{QString("%1|提示|一\n二\nQQ:1|确定").arg(QMessageBox::Information)});
         QCOMPARE(Qirvan::QtFilter("Text|*.txt;*.log|All|*.*|"), "Text (*.txt *.log);;All (*.*)");
     }
 
@@ -470,41 +485,27 @@ private Q_SLOTS:
     // named in a box with the reason. Import offers every file too.
     void exportAndImport()
     {
-        QStringList names{"list", "missing/list", "路.txt"}, filters, readings; // typed into the file dialogs in turn
-        std::function<void()> answer = [&] {                                    // the next dialog, as soon as it is up
-            QWidget *modal = QApplication::activeModalWidget();
-            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
-                filters = files->nameFilters();
-                files->selectFile(m_dir->filePath(names.takeFirst()));
-            } else if (modal && modal->objectName() == "ReadingChoice") {
-                for (auto *w : modal->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                    if (auto *b = qobject_cast<QAbstractButton *>(w); b || qobject_cast<QLabel *>(w))
-                        readings << (b ? b->text() : static_cast<QLabel *>(w)->text());
-                modal->findChildren<QRadioButton *>()[1]->setChecked(true);
-            } else {
-                return QTimer::singleShot(0, answer);
-            }
-            QMetaObject::invokeMethod(modal, "accept");
-        };
+        m_names = {"list", "missing/list", "路.txt"};
         m_w->table().append("绿茶", "http://a/");
-        QTimer::singleShot(0, answer);
+        answer();
         click("Command4");
-        QTimer::singleShot(0, answer);
+        answer();
         click("Command4");
-        QCOMPARE(filters, QStringList{"文本文件 (*.txt)"});
         QVERIFY(QFile::exists(m_dir->filePath("list.txt")));
-        QCOMPARE(m_shown, QStringList{QString("%1|提示|关键字列表无法导出到：\r\n%2\r\n文件夹不存在。")
-                                          .arg(QMessageBox::Information)
-                                          .arg(m_dir->filePath("missing/list.txt"))});
         // 路 in GBK is · in UTF-8: the user is shown both and takes the second.
         writeFile(m_dir->filePath("路.txt"), "\xC2\xB7|x\r\n");
-        QTimer::singleShot(0, answer);
-        QTimer::singleShot(0, answer); // the choice of reading, after the file
+        answer();
+        answer(); // the choice of reading, after the file
         click("Command3");
-        QCOMPARE(filters, (QStringList{"文本文件 (*.txt)", "所有文件 (*)"}));
-        QCOMPARE(readings.join(" / "), "这个文件可以按两种编码读取，请选择关键字显示正确的一种： / "
-                                       "GBK（简体中文 Windows 的文本） / 路 | x / UTF-8 / · | x");
         QCOMPARE(m_w->table().keyWord(1), "·");
+        const QString save = "文本文件 (*.txt)";
+        QCOMPARE(m_shown, (QStringList{save, save,
+                                       QString("%1|提示|关键字列表无法导出到：\r\n%2\r\n文件夹不存在。")
+                                           .arg(QMessageBox::Information)
+                                           .arg(m_dir->filePath("missing/list.txt")),
+                                       save + ";;所有文件 (*)",
+                                       "这个文件可以按两种编码读取，请选择关键字显示正确的一种： / "
+                                       "GBK（简体中文 Windows 的文本） / 路 | x / UTF-8 / · | x"}));
     }
 
     // A newer version ends the start-up at once, writing nothing. Otherwise the options come from the settings file
