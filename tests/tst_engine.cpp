@@ -234,10 +234,9 @@ private Q_SLOTS:
         const QString tooFewRecords = "关键字少于两个？多加点吧！", tooShort = "文章字数不能少于80个字，多写点吧！";
         QTest::newRow("one record") << 1 << 200 << BoxState::Checked << tooFewRecords;
         QTest::newRow("79 chinese") << 2 << 79 << BoxState::Checked << tooShort;
-        QTest::newRow("80 chinese, copy off") << 2 << 80 << BoxState::Unchecked << QString();
-        QTest::newRow("copy on") << 2 << 80 << BoxState::Checked << QString();
+        QTest::newRow("80 chinese, copy on") << 2 << 80 << BoxState::Checked << QString();
         QTest::newRow("copy grayed") << 2 << 80 << BoxState::Grayed << QString();
-        QTest::newRow("five million") << 2 << 5'000'000 << BoxState::Unchecked << QString();
+        QTest::newRow("five million, copy off") << 2 << 5'000'000 << BoxState::Unchecked << QString();
     }
     void generate()
     {

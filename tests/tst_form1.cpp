@@ -178,6 +178,8 @@ private Q_SLOTS:
         QVERIFY(m_w->windowState() & Qt::WindowMinimized);
     }
 
+    // Adding with the placeholders, and the placeholders themselves: a click into a box clears it, leaving it empty
+    // puts it back; Enter in the link box adds. Deleting takes the selected row, by the button or the Delete key.
     void addAndDelete()
     {
         child<QTabWidget>("SSTab1")->setCurrentIndex(1);
@@ -190,14 +192,46 @@ private Q_SLOTS:
         list->selectRow(0);
         click("Del");
         QCOMPARE(m_w->table().index(0, KeywordTable::ColumnId).data().toInt(), 2); // the selected row went
-        click("Command2");
         list->selectRow(1); // the Delete key works whatever modifiers are held
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(m_w->table().count(), 1);
+
+        auto *twords = child<QLineEdit>("Twords"), *tlink = child<QLineEdit>("Tlink");
+        QTest::mouseClick(twords, Qt::LeftButton);
+        QCOMPARE(twords->text(), QString());
+        QTest::mouseClick(tlink, Qt::LeftButton);
+        QCOMPARE(twords->text() + '|' + tlink->text(), "关键字|");
+        QTest::keyClick(tlink, Qt::Key_Return); // adds with the empty link; the box stays empty
         QCOMPARE(m_w->table().count(), 2);
+        QVERIFY(m_w->table().link(2).isEmpty() && tlink->hasFocus() && tlink->text().isEmpty());
+
+        // Its own context menu (in Chinese) and the window losing activation take the focus
+        // without moving it to another control: the box stays empty, Paste gives the clipboard.
+        QGuiApplication::clipboard()->setText("http://mine.example/");
+        menuPaste(tlink);
+        QCOMPARE(tlink->text(), "http://mine.example/");
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get())); // offscreen, the closed menu leaves no window active
+        QTest::mouseClick(twords, Qt::LeftButton);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(twords->text(), QString());
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+
+        twords->setText("关键字 "); // not the placeholder: left alone
+        QTest::mouseClick(tlink, Qt::LeftButton);
+        QTest::mouseClick(twords, Qt::LeftButton);
+        QCOMPARE(twords->text(), "关键字 ");
+        twords->clear(); // the placeholder is back before the add button reads the box
+        click("Command2");
+        QCOMPARE(m_w->table().keyWord(3), "关键字");
         list->clearSelection(); // nothing selected: nothing removed, the preview still refreshes
         child<QLabel>("Label5")->clear();
         click("Del");
-        QCOMPARE(m_w->table().count(), 2);
+        QCOMPARE(m_w->table().count(), 3);
         QVERIFY(label("Label5").startsWith("①"));
     }
 
@@ -244,43 +278,6 @@ private Q_SLOTS:
         }
         QTextDocument::setDefaultResourceProvider({});
         QCOMPARE(loaded, QStringList());
-    }
-
-    void placeholdersAndEnter()
-    {
-        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
-        auto *twords = child<QLineEdit>("Twords"), *tlink = child<QLineEdit>("Tlink");
-        QTest::mouseClick(twords, Qt::LeftButton);
-        QCOMPARE(twords->text(), QString());
-        QTest::mouseClick(tlink, Qt::LeftButton);
-        QCOMPARE(twords->text() + '|' + tlink->text(), "关键字|");
-        QTest::keyClick(tlink, Qt::Key_Return); // adds with the empty link; the box stays empty
-        QCOMPARE(m_w->table().count(), 1);
-        QVERIFY(m_w->table().link(1).isEmpty() && tlink->hasFocus() && tlink->text().isEmpty());
-
-        // Its own context menu (in Chinese) and the window losing activation take the focus
-        // without moving it to another control: the box stays empty, Paste gives the clipboard.
-        QGuiApplication::clipboard()->setText("http://mine.example/");
-        menuPaste(tlink);
-        QCOMPARE(tlink->text(), "http://mine.example/");
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get())); // offscreen, the closed menu leaves no window active
-        QTest::mouseClick(twords, Qt::LeftButton);
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        QCOMPARE(twords->text(), QString());
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
-
-        twords->setText("关键字 "); // not the placeholder: left alone
-        QTest::mouseClick(tlink, Qt::LeftButton);
-        QTest::mouseClick(twords, Qt::LeftButton);
-        QCOMPARE(twords->text(), "关键字 ");
-        twords->clear(); // the placeholder is back before the add button reads the box
-        click("Command2");
-        QCOMPARE(m_w->table().keyWord(2), "关键字");
     }
 
     // What is pasted or dropped goes in whole, or is refused with one message when it does not fit
