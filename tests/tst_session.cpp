@@ -1,5 +1,5 @@
 // The built program, ended by the signals a desktop, the system or a terminal sends.
-#include "Gbk.h"
+#include "TestUtil.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,9 +46,7 @@ private Q_SLOTS:
         QString list;
         for (int i = 1; i <= 2; ++i)
             list += QString("绿茶%1|L%1\n").arg(i);
-        QFile data(dir.filePath("Data.txt"));
-        QVERIFY(data.open(QIODevice::WriteOnly) && data.write(Gbk::encode(list)) > 0);
-        data.close();
+        writeFile(dir.filePath("Data.txt"), gbk(list));
 
         QProcess velomar;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -68,8 +66,7 @@ private Q_SLOTS:
         QVERIFY(velomar.waitForFinished(60000));
         QCOMPARE(velomar.exitStatus(), QProcess::NormalExit);
         QCOMPARE(velomar.exitCode(), 0);
-        QVERIFY(data.open(QIODevice::ReadOnly));
-        QCOMPARE(data.readAll(), Gbk::encode(saved ? QString(list).replace("\n", "\r\n") + "\r\n" : list));
+        QCOMPARE(readFile(dir.filePath("Data.txt")), gbk(saved ? QString(list).replace("\n", "\r\n") + "\r\n" : list));
         QCOMPARE(velomar.readAllStandardError().contains(QString("以下位置都无法写入").toUtf8()), !saved);
     }
 };
