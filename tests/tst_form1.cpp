@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -189,6 +190,11 @@ private Q_SLOTS:
         QCOMPARE(label("Label4"), "填加成功");
         QVERIFY(child("P1")->isVisible() && label("Label5").startsWith("①关键字  ②关键字"));
         auto *list = child<QTableView>("ListView1");
+        // A click in the Link column, wider than the list, leaves ID and keyword in sight.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->viewport()->width() - 5, 5));
+        QCOMPARE(list->currentIndex().column(), int(KeywordTable::ColumnLink));
+        list->scrollTo(list->currentIndex()); // what the list does once the click is over
+        QCOMPARE(list->horizontalScrollBar()->value(), 0);
         list->selectRow(0);
         click("Del");
         QCOMPARE(m_w->table().index(0, KeywordTable::ColumnId).data().toInt(), 2); // the selected row went
@@ -427,7 +433,10 @@ private Q_SLOTS:
         QCOMPARE(first->windowFlags() & kept, Qt::Dialog | Qt::WindowCloseButtonHint);
         QCOMPARE(first->windowHandle()->transientParent(), m_w->windowHandle());
         QCOMPARE(first->windowModality(), Qt::NonModal); // the main window stays usable
-        first->close();
+        first->showMinimized();                          // the label brings a minimised dialog back
+        click("Label1");
+        QVERIFY(!first->isMinimized());
+        QTest::keyClick(first->focusWidget(), Qt::Key_Escape); // closes it as its close button does
         QTRY_VERIFY(first.isNull());
 
         // Closing the main window leaves an open dialog as a window of its own, which keeps the

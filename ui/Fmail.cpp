@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -17,7 +18,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTemporaryFile>
 
 #include <optional>
@@ -71,9 +71,6 @@ Fmail::Fmail(const QIcon &icon, Subscription::Service service, QWidget *owner)
     Picture1->installEventFilter(this);
     Text1->installEventFilter(this);
     Text2->installEventFilter(this);
-    // Esc closes it as the close button does, like the program's other dialogs.
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
-    escape->setContext(Qt::WindowShortcut);
     connect(Text2, &QLineEdit::returnPressed, this, &Fmail::Command1_Click);
     connect(Command1, &QPushButton::clicked, this, &Fmail::Command1_Click);
     connect(Inet1, &Inet::StateChanged, this, &Fmail::Inet1_StateChanged);
@@ -133,6 +130,15 @@ bool Fmail::eventFilter(QObject *watched, QEvent *event)
     else if (watched == Text2 && event->type() == QEvent::FocusIn)
         Text2_GotFocus();
     return QWidget::eventFilter(watched, event);
+}
+
+void Fmail::keyPressEvent(QKeyEvent *event)
+{
+    // Esc closes it as the close button does, like the program's other dialogs.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void Fmail::closeEvent(QCloseEvent *event)
