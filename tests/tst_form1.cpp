@@ -257,8 +257,7 @@ private Q_SLOTS:
             return QVariant(QImage(1, 1, QImage::Format_RGB32));
         });
         const QString link = "<b>x</b>  y";
-        m_w->table().append(keyWord, link);
-        m_w->table().append(keyWord, link);
+        m_w->table().append(QList<KeywordTable::Record>(2, {keyWord, link}));
         click("Label5");
         QCOMPARE(label("Label5"), "①" + preview + "  ②" + preview);
         child<QTabWidget>("SSTab1")->setCurrentIndex(1);
