@@ -84,7 +84,8 @@ private Q_SLOTS:
         QVERIFY(userFolder().startsWith(m_home.path()));
     }
 
-    // Bytes as code page 936 writes them, and the form the files use where that differs.
+    // Bytes as code page 936 writes them, and the form the files use where that differs, which decodes back to the
+    // text however it is cut into two pieces.
     void encode_data()
     {
         QTest::addColumn<QString>("text");
@@ -111,8 +112,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, lossless);
         QCOMPARE(Gbk::encode(text), gbk);
         QCOMPARE(Gbk::encodeLossless(text), lossless);
-        if (!text[0].isSurrogate())
-            QCOMPARE(Gbk::decode(lossless), text);
+        for (qsizetype cut = 0; !text[0].isSurrogate() && cut <= lossless.size(); ++cut) { // in two pieces
+            Gbk::Decoder d;
+            QString out = d.decode(QByteArrayView(lossless).first(cut));
+            out += d.decode(QByteArrayView(lossless).sliced(cut));
+            QCOMPARE(out + d.finish(), text);
+        }
         QCOMPARE(Gbk::count(text).bytes, gbk.size());
     }
 
@@ -144,17 +149,9 @@ private Q_SLOTS:
         QCOMPARE(records(back), records(table));
     }
 
-    // Every way of cutting the bytes into two pieces decodes to the same text as one piece.
-    void decoderAcrossPieces()
+    // A lead byte at the end of a piece waits for the next one; at the end of the text it is a replacement character.
+    void decoderDanglingLeadByte()
     {
-        const QString text = "a中😀b€한文ḿ\r\n";
-        const QByteArray bytes = Gbk::encodeLossless(text);
-        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
-            Gbk::Decoder d;
-            QString out = d.decode(QByteArrayView(bytes).first(cut));
-            out += d.decode(QByteArrayView(bytes).sliced(cut));
-            QCOMPARE(out + d.finish(), text);
-        }
         Gbk::Decoder bad;
         QVERIFY(bad.decode(QByteArray::fromHex("41ff81")).startsWith('A'));
         QCOMPARE(bad.finish(), QString(QChar::ReplacementCharacter)); // the dangling lead byte
@@ -482,10 +479,9 @@ private Q_SLOTS:
         if (fault == "utf-8")
             list = utf8 + u"白茶|\r\n乌龙|\r\n\r\n"_qs.toUtf8();
         writeFile(ini, settings);
-        QVERIFY(QDir(userFolder()).removeRecursively());
+        QVERIFY(QDir(m_home.filePath(".qttest")).removeRecursively()); // the per-user folder and all above it
         if (fault.contains("no user folder"))
-            QDir(m_home.filePath(".qttest")).removeRecursively(),
-                writeFile(m_home.filePath(".qttest"), "a file in the way");
+            writeFile(m_home.filePath(".qttest"), "a file in the way");
         const auto set = [](const QString &file, QFileDevice::Permissions p) { QFile::setPermissions(file, p); };
         if (fault == "unreadable" || fault == "read-only list")
             set(data, fault == "unreadable" ? QFileDevice::Permissions() : QFileDevice::ReadOwner);
