@@ -15,8 +15,7 @@ class TestSession : public QObject
     // The program is ready for the signals once all three show as caught.
     static bool catching(qint64 pid)
     {
-        QFile status(QString("/proc/%1/status").arg(pid));
-        const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+        const QByteArray text = readFile(QString("/proc/%1/status").arg(pid));
         const qsizetype at = text.indexOf("SigCgt:");
         const quint64 wanted = 1ull << (SIGTERM - 1) | 1ull << (SIGHUP - 1) | 1ull << (SIGINT - 1);
         return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) & wanted) == wanted;
@@ -43,9 +42,7 @@ private Q_SLOTS:
         QFETCH(bool, saved);
         QTemporaryDir dir;
         QVERIFY(QFile::copy(VELOMAR_PROGRAM, dir.filePath("velomar")));
-        QString list;
-        for (int i = 1; i <= 2; ++i)
-            list += QString("绿茶%1|L%1\n").arg(i);
+        const QString list = "绿茶1|L1\n绿茶2|L2\n";
         writeFile(dir.filePath("Data.txt"), gbk(list));
 
         QProcess velomar;
