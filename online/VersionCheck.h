@@ -7,7 +7,7 @@ class Inet;
 // checkV: the start-up look at the publisher's version document.
 namespace Version {
 
-// "v1.0": the version this program is.
+// "v" and the version in project(), "v1.0" for 1.0: the version this program is.
 QString ownVersion();
 QString documentUrl(const QString &publisherHost);
 

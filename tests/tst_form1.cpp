@@ -119,7 +119,8 @@ private Q_SLOTS:
     {
         QCOMPARE(Text1()->articleText(), Form1::UsageText());
         QVERIFY(Form1::UsageText().endsWith("将做为改进软件的参。\r\n\r\n"));
-        QCOMPARE(m_w->windowTitle(), "Velomarv1.0  " + StatisticsText(CountArticle(Form1::UsageText())));
+        QCOMPARE(m_w->windowTitle(),
+                 "Velomarv" VELOMAR_PROJECT_VERSION "  " + StatisticsText(CountArticle(Form1::UsageText())));
         QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 0);
         QVERIFY(!child("P1")->isVisible()); // the usage text is no edit
         QCOMPARE(m_w->size(), QSize(558, 408));
@@ -592,7 +593,7 @@ private Q_SLOTS:
                 cursor.insertText(text(4));
             }
             const ArticleStatistics counted = CountArticle(editor->articleText());
-            QCOMPARE(m_w->windowTitle(), "Velomarv1.0  " + StatisticsText(counted));
+            QCOMPARE(m_w->windowTitle(), "Velomarv" VELOMAR_PROJECT_VERSION "  " + StatisticsText(counted));
             QCOMPARE(label("Label4"), QString::number(counted.chinese));
         }
     }

@@ -272,8 +272,8 @@ private Q_SLOTS:
         QTest::addColumn<HttpAnswer>("answer");
         QTest::addColumn<bool>("newer");
         // Nothing is trimmed or folded: only the exact own version and an empty document are no news.
-        QTest::newRow("own version") << HttpAnswer{.body = "v1.0"} << false;
-        QTest::newRow("line break after it") << HttpAnswer{.body = "v1.0\r\n"} << true;
+        QTest::newRow("own version") << HttpAnswer{.body = "v" VELOMAR_PROJECT_VERSION} << false;
+        QTest::newRow("line break after it") << HttpAnswer{.body = "v" VELOMAR_PROJECT_VERSION "\r\n"} << true;
         QTest::newRow("capital V") << HttpAnswer{.body = "V1.0"} << true;
         QTest::newRow("empty document") << HttpAnswer{} << false;
         QTest::newRow("404 page") << HttpAnswer{.status = 404, .body = "v2.0"} << false;

@@ -7,6 +7,7 @@
 #include "Notice.h"
 #include "ProgramFiles.h"
 #include "Skin.h"
+#include "VelomarConfig.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,7 +23,8 @@
 #include <cmath>
 
 namespace {
-const QString CaptionPrefix = QStringLiteral("Velomarv1.0  ");
+const QString CaptionPrefix =
+    QStringLiteral("Velomar") + QLatin1String(Velomar::Config::Version) + QStringLiteral("  ");
 const QString TwordsPlaceholder = QStringLiteral("关键字");
 } // namespace
 
