@@ -45,8 +45,8 @@ struct Fixture final : RandomSource
     LinkInserter engine{table, host, positions.isEmpty() ? static_cast<RandomSource &>(stirred) : *this};
     Fixture(const QStringList &keywords, const QList<qsizetype> &scripted = {}) : positions(scripted)
     {
-        for (const QString &k : keywords)
-            table.append(k, k.toLower());
+        for (const QString &k : keywords) // "K=l" gives keyword K the link l
+            table.append(k.section('=', 0, 0), k.contains('=') ? k.section('=', 1) : k.toLower());
     }
     qsizetype position(qsizetype n) override { return qMin(positions.at(qMin(calls++, positions.size() - 1)), n); }
 };
@@ -201,6 +201,8 @@ private Q_SLOTS:
         QTest::newRow("two retries") << QList<qsizetype>{1, 1, 1, 2} << ab << false << 4 << "①A  ②B";
         QTest::newRow("twenty equal draws") << QList<qsizetype>{1} << ab << false << 21 << "①A  ②A";
         QTest::newRow("equal records") << QList<qsizetype>{1, 2} << QStringList{"A", "A"} << false << 21 << "①A  ②A";
+        QTest::newRow("one keyword, two links")
+            << QList<qsizetype>{1, 2} << QStringList{"A=x", "A=y"} << false << 2 << "①A  ②A";
         QTest::newRow("one record") << QList<qsizetype>{1} << QStringList{"A"} << false << 0 << "关键字少于2个";
         QTest::newRow("one removed") << QList<qsizetype>{1, 2} << ab << true << 2 << "关键字少于2个";
     }
