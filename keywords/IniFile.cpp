@@ -166,19 +166,3 @@ void IniFile::setValue(QStringView section, QStringView key, qint16 value)
     }
     *this = IniFile(std::move(out));
 }
-
-QString ReadIni(const QString &section, const QString &key, const QString &path)
-{
-    const std::optional<IniFile> file = IniFile::load(path);
-    return file ? file->value(section, key) : QString();
-}
-
-bool WriteIni(const QString &section, const QString &key, qint16 value, const QString &path)
-{
-    std::optional<IniFile> file = IniFile::load(path);
-    if (!file)
-        return false; // never replace a file we could not read
-    const QByteArray before = file->bytes();
-    file->setValue(section, key, value);
-    return (file->bytes() == before && QFileInfo::exists(path)) || StoredFile::write(path, file->bytes());
-}

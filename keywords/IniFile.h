@@ -44,10 +44,3 @@ private:
     qsizetype m_bomSize = 0;
     QString m_text;
 };
-
-// One value, read in one pass over the file. A missing file, section or key gives empty text.
-QString ReadIni(const QString &section, const QString &key, const QString &path);
-// Stores one value (see IniFile::setValue); the file is replaced in one step and a missing file is
-// created. False when the value could not be stored: a file that exists but cannot be read is left
-// alone, and a failed write leaves the file as it was.
-bool WriteIni(const QString &section, const QString &key, qint16 value, const QString &path);
