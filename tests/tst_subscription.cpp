@@ -91,6 +91,7 @@ class TestSubscription : public QObject
     Q_OBJECT
 
     QTemporaryDir m_tmp; // the system temporary folder while the tests run (were it unusable, cleanup fails)
+    QTimer m_watchdog;   // a hang names its case within seconds, long before CTest's own limit ends the program
     std::unique_ptr<HttpServer> m_server;
     QList<QByteArray> m_pictures; // the first is served; each later fetch moves on while there are more
     HttpAnswer m_postAnswer;
@@ -106,6 +107,11 @@ class TestSubscription : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        m_watchdog.setSingleShot(true);
+        connect(&m_watchdog, &QTimer::timeout, [] {
+            qFatal("%s(%s) hangs", QTest::currentTestFunction(),
+                   QTest::currentDataTag() ? QTest::currentDataTag() : "");
+        });
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
         Messages::SetHook([this](QMessageBox::Icon icon, const QString &, const QString &text) {
             m_messages << (icon == QMessageBox::Information ? text : "wrong icon: " + text);
@@ -113,6 +119,7 @@ private Q_SLOTS:
     }
     void init()
     {
+        m_watchdog.start(20s);
         m_server = std::make_unique<HttpServer>();
         m_pictures = {picture(10)};
         m_server->answer = [this](const HttpRequest &r) {
@@ -129,6 +136,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
+        m_watchdog.stop();
         delete m_dialog.data();
         QVERIFY(QDir(m_tmp.path()).isEmpty()); // the picture's temporary file is gone
     }
