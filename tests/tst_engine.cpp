@@ -141,6 +141,7 @@ private Q_SLOTS:
         QTest::addRow("tag") << "中文<b cla|ss=\"x\">^粗</b>";
         QTest::addRow("quoted > in a tag") << "中<a title=\"a>|b\" href=u>链</a>^文";
         QTest::addRow("quoted > in an image") << "中文<img alt=\"a>|b\" src=\"x\">^文字";
+        QTest::addRow("apostrophe in an unquoted value") << "中文<img alt=do|n't src=x>^文字";
         QTest::addRow("closing tag") << "中<b>粗</|b>^文";
         QTest::addRow("comment") << "中<!-- 注|释 -->^文";
         QTest::addRow("lone < is text") << "中 < 文|^字 > 中";
