@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := $(shell grep -v -E '^\s*(\#|$$)' packages.txt)
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: run test bench package deps configure build format asan
+.PHONY: run test bench package deps configure build format format-check asan
 
 run: build
 	$(BUILD)/app/velomar
@@ -46,3 +46,7 @@ asan: deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a source is not formatted as .clang-format says; CI runs it after the tests.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

@@ -65,7 +65,8 @@ SavedFile ProgramFiles::save(QStringView name, const std::function<bool(const QS
     const QString own = path(name);
     // A write that finds the file already as it should be leaves it alone; it must still be the
     // copy read next time, not an older session's stand-in.
-    if (write(own) && (readPath(name) == own || ::utimensat(AT_FDCWD, QFile::encodeName(own).constData(), nullptr, 0) == 0)) {
+    if (write(own) &&
+        (readPath(name) == own || ::utimensat(AT_FDCWD, QFile::encodeName(own).constData(), nullptr, 0) == 0)) {
         saved.path = own;
         return saved;
     }
