@@ -2,6 +2,7 @@
 // with a large keyword list, and the keyword page with a record megabytes long. Runs on the offscreen platform; ratios
 // compare measurements from the same iterations.
 #include "ArticleEditor.h"
+#include "ArticleText.h"
 #include "BenchRatio.h"
 #include "Form1.h"
 #include "Gbk.h"
@@ -42,7 +43,7 @@ void BM_KeystrokeVsToPlainText(benchmark::State &state)
     window.Form_Load();
     window.show();
     auto *editor = window.findChild<ArticleEditor *>(QStringLiteral("Text1"));
-    editor->setPlainText(ArticleEditor::toEditorText(article(state.range(0) * 1024 * 1024)));
+    editor->setPlainText(ArticleText::toEditorText(article(state.range(0) * 1024 * 1024)));
     ParagraphCounts counts(*editor->document());
     int reported[3] = {};
     QObject::connect(editor->document(), &QTextDocument::contentsChange, [&](int position, int removed, int added) {
@@ -93,7 +94,7 @@ void BM_PasteAndGenerate10MB(benchmark::State &state)
     bare.resize(editor->size());
     bare.show();
     const QString text = article(10 * 1024 * 1024);
-    const QString editorText = ArticleEditor::toEditorText(text);
+    const QString editorText = ArticleText::toEditorText(text);
     QCoreApplication::processEvents();
     double plainTime = 0, pasteTime = 0, generateTime = 0, countTime = 0;
     for (auto _ : state) {

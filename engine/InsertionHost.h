@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArticleText.h"
+
 #include "Markup.h"
 #include "Statistics.h"
 
@@ -11,12 +13,7 @@ class InsertionHost
 {
 public:
     enum class Option { Bold, Italic, NewWindow, CopyAfterGenerate, AvoidMarkup, RotateKeywords };
-    // A stretch of the article: start and length in UTF-16 units, CR LF counting two.
-    struct ArticleSpan
-    {
-        qsizetype start = 0;
-        qsizetype length = 0;
-    };
+    using ArticleSpan = ArticleText::Span;
 
     virtual ~InsertionHost() = default;
 

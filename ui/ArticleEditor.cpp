@@ -23,52 +23,9 @@ ArticleEditor::ArticleEditor(QWidget *parent) : QPlainTextEdit(parent), m_counts
     });
 }
 
-QString ArticleEditor::toEditorText(const QString &article)
-{
-    QString out = article;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
-}
-
-namespace {
-// Raw document text: paragraphs end in U+2029, Shift+Enter leaves U+2028.
-bool isLineBreak(QChar c)
-{
-    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
-}
-} // namespace
-
-QString ArticleEditor::toArticleText(const QString &editorText)
-{
-    // One pass, since a generate or a copy runs it over articles of megabytes.
-    const qsizetype breaks = std::count_if(editorText.cbegin(), editorText.cend(), isLineBreak);
-    if (breaks == 0)
-        return editorText;
-    QString out(editorText.size() + breaks, Qt::Uninitialized);
-    QChar *o = out.data();
-    for (QChar c : editorText) {
-        if (isLineBreak(c)) {
-            *o++ = QLatin1Char('\r');
-            *o++ = QLatin1Char('\n');
-        } else {
-            *o++ = c;
-        }
-    }
-    return out;
-}
-
-ArticleStatistics ArticleEditor::countParagraph(QStringView paragraph)
-{
-    // Line breaks inside a paragraph are rare; a paragraph without one needs no copy.
-    if (std::none_of(paragraph.cbegin(), paragraph.cend(), isLineBreak))
-        return CountArticle(paragraph);
-    return CountArticle(toArticleText(paragraph.toString()));
-}
-
 QString ArticleEditor::articleText() const
 {
-    return toArticleText(document()->toRawText());
+    return ArticleText::toArticleText(document()->toRawText());
 }
 
 ArticleStatistics ArticleEditor::statistics() const
@@ -86,13 +43,13 @@ void ArticleEditor::replaceArticle(const QString &text)
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
-    cursor.insertText(toEditorText(text));
+    cursor.insertText(ArticleText::toEditorText(text));
     cursor.endEditBlock();
 }
 
 void ArticleEditor::setInitialText(const QString &text)
 {
-    setPlainText(toEditorText(text));
+    setPlainText(ArticleText::toEditorText(text));
 }
 
 bool ArticleEditor::isSelectAll(int key, Qt::KeyboardModifiers modifiers)
@@ -153,25 +110,16 @@ void ArticleEditor::mouseDoubleClickEvent(QMouseEvent *event)
     Q_EMIT doubleClicked();
 }
 
-qsizetype ArticleEditor::toEditorPosition(const QString &editorText, qsizetype articlePosition)
-{
-    // Every line break of the editor is two units of the article.
-    qsizetype article = 0, i = 0;
-    for (; i < editorText.size() && article < articlePosition; ++i) {
-        article += isLineBreak(editorText[i]) ? 2 : 1;
-    }
-    return i;
-}
-
-void ArticleEditor::highlightArticleSpans(const QList<Span> &spans)
+void ArticleEditor::highlightArticleSpans(const QList<ArticleText::Span> &spans)
 {
     const QString editorText = document()->toRawText();
     QList<QTextEdit::ExtraSelection> marks;
-    for (const Span &span : spans) {
+    for (const ArticleText::Span &span : spans) {
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(document());
-        mark.cursor.setPosition(toEditorPosition(editorText, span.start));
-        mark.cursor.setPosition(toEditorPosition(editorText, span.start + span.length), QTextCursor::KeepAnchor);
+        mark.cursor.setPosition(ArticleText::toEditorPosition(editorText, span.start));
+        mark.cursor.setPosition(ArticleText::toEditorPosition(editorText, span.start + span.length),
+                                QTextCursor::KeepAnchor);
         mark.format.setBackground(QColor(0xFF, 0xE5, 0x8F));
         marks.append(mark);
     }

@@ -92,5 +92,5 @@ LinkFormat Form1::linkFormat() const
 
 void Form1::showInsertedLinks(ArticleSpan first, ArticleSpan second)
 {
-    Text1->highlightArticleSpans({{first.start, first.length}, {second.start, second.length}});
+    Text1->highlightArticleSpans({first, second});
 }

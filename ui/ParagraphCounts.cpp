@@ -1,6 +1,6 @@
 #include "ParagraphCounts.h"
 
-#include "ArticleEditor.h"
+#include "ArticleText.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -64,7 +64,7 @@ void ParagraphCounts::recount(int firstBlock, int lastBlock, int oldLastBlock)
     fresh.reserve(lastBlock - firstBlock + 1);
     for (QStringView rest = text;;) {
         const qsizetype cut = rest.indexOf(QChar::ParagraphSeparator);
-        const ArticleStatistics s = ArticleEditor::countParagraph(cut < 0 ? rest : rest.first(cut));
+        const ArticleStatistics s = ArticleText::countParagraph(cut < 0 ? rest : rest.first(cut));
         fresh.push_back({quint32(s.chinese), quint32(s.bytes)});
         m_chinese += s.chinese;
         m_bytes += s.bytes;
