@@ -83,7 +83,9 @@ SavedFile ProgramFiles::save(QStringView name, const std::function<bool(const QS
 
 QString StandInFolder(const QString &programDir)
 {
-    const QString userData = UserDataFolder();
+    // Only named here: it is created when a save first needs it, so a copy whose own folder takes
+    // its files leaves nothing in the user's home.
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (userData.isEmpty())
         return QString();
     return QDir::cleanPath(userData + QStringLiteral("/programs/") + QFileInfo(programDir).absoluteFilePath());

@@ -57,8 +57,8 @@ void Form1::JiaTXT(const QString &path)
 }
 
 // A list that could not be read is never replaced. When the list cannot be written where it
-// belongs, it goes to the per-user data folder, and the user is told where: the window closes all
-// the same, and nothing of the session is lost without a word.
+// belongs, it goes to the program's stand-in folder, and the user is told where and that it is read
+// from there next time: the window closes all the same, and nothing of the session is lost.
 void Form1::SaveTXT()
 {
     if (!m_unreadableList.isEmpty() && m_table.count() == 0)
