@@ -2,10 +2,8 @@
 // same iterations, so they hold whatever else the machine is doing.
 #include "BenchRatio.h"
 #include "Gbk.h"
-#include "InsertionHost.h"
 #include "KeywordTable.h"
-#include "LinkInserter.h"
-#include "MarkupAvoidance.h"
+#include "Linker.h"
 #include "Statistics.h"
 
 #include <QStringEncoder>
@@ -57,20 +55,6 @@ void BM_TableAppend100k(benchmark::State &state)
 }
 BENCHMARK(BM_TableAppend100k)->Unit(benchmark::kMillisecond);
 
-class BenchHost final : public InsertionHost
-{
-public:
-    BoxState optionState(Option) const override { return BoxState::Checked; }
-    QString articleText() const override { return {}; }
-    ArticleStatistics articleStatistics() const override { return {}; }
-    void setArticleText(const QString &) override {}
-    void copyToClipboard(const QString &) override {}
-    void showWarning(const QString &) override {}
-    void setPreviewCaption(const QString &) override {}
-    LinkFormat linkFormat() const override { return LinkFormat::Html; }
-    void showInsertedLinks(ArticleSpan, ArticleSpan) override {}
-};
-
 void BM_Keywords100kDraws(benchmark::State &state)
 {
     KeywordTable table;
@@ -78,12 +62,12 @@ void BM_Keywords100kDraws(benchmark::State &state)
     for (int i = 0; i < 100'000; ++i)
         records.append({QStringLiteral("关键字%1").arg(i), QStringLiteral("http://www.example.com/%1").arg(i)});
     table.append(records);
-    BenchHost host;
     ClockStirredRandom random;
-    LinkInserter engine(table, host, random);
+    KeywordRotation rotation;
+    const Options options{true, true, true};
     for (auto _ : state) {
         for (int i = 0; i < 100'000; ++i)
-            benchmark::DoNotOptimize(engine.Keywords());
+            benchmark::DoNotOptimize(Linker::Draw(table, 1, options, random, rotation));
     }
 }
 BENCHMARK(BM_Keywords100kDraws)->Unit(benchmark::kMillisecond);
@@ -106,15 +90,17 @@ void BM_SafeVsPlainInsertion(benchmark::State &state)
 {
     const QString text = state.range(0) ? taggedArticle(1024 * 1024) : article(1024 * 1024);
     const QString link1 = QStringLiteral("<a href=\"http://www.example.com/\" alt=\"绿茶\">绿茶</a>"), link2 = link1;
+    Options avoid;
+    avoid.avoidMarkup = true;
     ratio(
         state, "safe_ms",
         [&] {
-            const QString safe = InsertPairAt(text, PointsOutsideMarkup(text, InsertionPointsIn(text)), link1, link2);
+            const QString safe = Linker::InsertAt(text, Linker::PointsIn(text, 2, avoid), {link1, link2}).text;
             benchmark::DoNotOptimize(safe.data());
         },
         "plain_ms",
         [&] {
-            const QString plain = InsertPair(text, link1, link2);
+            const QString plain = Linker::InsertAt(text, Linker::PointsIn(text, 2, {}), {link1, link2}).text;
             benchmark::DoNotOptimize(plain.data());
         }); // goal: ratio <= 2 on the tagged article
 }

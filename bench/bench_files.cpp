@@ -103,13 +103,6 @@ BENCHMARK(BM_Decode50MBVsBareDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMilliseco
 // bare read and decode of the same bytes, in the same iterations.
 void BM_LoadSet10MBVsReadDecode(benchmark::State &state)
 {
-    class Boxes final : public OptionBoxes
-    {
-    public:
-        int states[BoxCount] = {};
-        int state(Box box) const override { return states[box]; }
-        void setState(Box box, int s) override { states[box] = s; }
-    };
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Setting.ini"));
     {
@@ -124,9 +117,9 @@ void BM_LoadSet10MBVsReadDecode(benchmark::State &state)
     ratio(
         state, "loadset_ms",
         [&] {
-            Boxes boxes;
-            LoadSet(boxes, path);
-            if (boxes.states[OptionBoxes::CCopy] != 1)
+            StoredOptions stored;
+            LoadSet(stored, path);
+            if (!stored.options.copyAfterGenerate)
                 state.SkipWithError("option not read");
         },
         "read_decode_ms", [&] { readDecode(path); }); // goal: ratio <= 3

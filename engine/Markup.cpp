@@ -24,10 +24,10 @@ QString escaped(const QString &text, auto replacement)
 
 // UBB and Markdown mark-up is built straight from the record, not from the HTML template: the
 // template's placeholder quirks belong to the HTML links alone.
-QString BuildFormattedMarkup(const QString &keyWord, const QString &link, const LinkStyle &style)
+QString BuildFormattedMarkup(const QString &keyWord, const QString &link, const Options &options)
 {
-    const bool bold = style.bold == BoxState::Checked, italic = style.italic == BoxState::Checked;
-    if (style.format == LinkFormat::Ubb) {
+    const bool bold = options.bold, italic = options.italic;
+    if (options.format == LinkFormat::Ubb) {
         QString text = QStringLiteral("[url=") + UbbLink(link) + u']' + UbbText(keyWord) + QStringLiteral("[/url]");
         if (bold)
             text = QStringLiteral("[b]") + text + QStringLiteral("[/b]");
@@ -82,19 +82,19 @@ QString MarkdownLink(const QString &link)
     });
 }
 
-QString BuildMarkup(const QString &keyWord, const QString &link, const LinkStyle &style)
+QString BuildMarkup(const QString &keyWord, const QString &link, const Options &options)
 {
-    if (style.format != LinkFormat::Html)
-        return BuildFormattedMarkup(keyWord, link, style);
+    if (options.format != LinkFormat::Html)
+        return BuildFormattedMarkup(keyWord, link, options);
     QString text = QStringLiteral("<a href=\"链接A\" alt=\"关键字A\">关键字A</a>");
     text.replace(QStringLiteral("链接A"), link);
     // Runs over the link too: a link holding the keyword placeholder gets the keyword.
     text.replace(QStringLiteral("关键字A"), keyWord);
-    if (style.bold == BoxState::Checked)
+    if (options.bold)
         text = QStringLiteral("<B>") + text + QStringLiteral("</B>");
-    if (style.italic == BoxState::Checked)
+    if (options.italic)
         text = QStringLiteral("<I>") + text + QStringLiteral("</I>");
-    if (style.newWindow == BoxState::Checked)
+    if (options.newWindow)
         text.replace(QStringLiteral("alt="), QStringLiteral("target=\"_blank\" alt="));
     return text;
 }

@@ -125,24 +125,21 @@ qsizetype ubbTagEnd(QStringView text, qsizetype at)
     return -1;
 }
 
-Span tagAround(QStringView text, qsizetype point)
+// The tag opened by `open` ("<" or "[") that holds the point.
+Span tagAround(QStringView text, qsizetype point, QChar open)
 {
-    for (QChar open : {u'<', u'['}) {
-        // Inside a tag, its closing character comes before any opening one.
-        const QChar close = open == u'<' ? u'>' : u']';
-        const qsizetype reach = open == u'<' ? TagReach : LineReach;
-        const qsizetype ahead = firstCharWithin(text, close, point, point, reach);
-        const qsizetype next = firstCharWithin(text, open, point, point, reach);
-        if (ahead < 0 || (next >= 0 && next < ahead))
-            continue;
-        const qsizetype at = lastWithin(text, open, point - 1, point, open == u'<' ? TagReach : LineReach);
-        if (at >= 0) {
-            const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
-            if (tag.holds(point))
-                return tag;
-        }
-    }
-    return {};
+    // Inside a tag, its closing character comes before any opening one.
+    const QChar close = open == u'<' ? u'>' : u']';
+    const qsizetype reach = open == u'<' ? TagReach : LineReach;
+    const qsizetype ahead = firstCharWithin(text, close, point, point, reach);
+    const qsizetype next = firstCharWithin(text, open, point, point, reach);
+    if (ahead < 0 || (next >= 0 && next < ahead))
+        return {};
+    const qsizetype at = lastWithin(text, open, point - 1, point, reach);
+    if (at < 0)
+        return {};
+    const Span tag{at, open == u'<' ? htmlTagEnd(text, at) : ubbTagEnd(text, at)};
+    return tag.holds(point) ? tag : Span{};
 }
 
 // An element such as <a …>…</a> or [url…]…[/url] around the point: the nearest opening or closing
@@ -214,36 +211,84 @@ Span runAround(QStringView text, qsizetype point)
     return run;
 }
 
-} // namespace
-
-qsizetype PointOutsideMarkup(QStringView text, qsizetype point)
+ArticleText::Span toArticleSpan(Span span)
 {
-    // Outer spans (links) are tried before the tags and words inside them; a move can land inside
-    // another span, so the finders run again until none holds the point. Moves go forward until a
-    // span reaches the end; from then on everything ahead is mark-up, so they only go back. Each
-    // phase moves one way only, so it ends (badly formed mark-up can overlap without nesting).
-    bool back = false;
-    for (;;) {
-        Span span = elementAround(text, point, u'<', u"a", u"</a");
-        if (!span.holds(point))
-            span = elementAround(text, point, u'[', u"url", u"[/url]");
-        if (!span.holds(point))
-            span = markdownLinkAround(text, point);
-        if (!span.holds(point))
-            span = tagAround(text, point);
-        if (!span.holds(point))
-            span = runAround(text, point);
-        if (!span.holds(point))
-            return point;
-        back = back || span.end >= text.size();
-        point = back ? span.begin : span.end;
-    }
+    return span.begin >= 0 ? ArticleText::Span{span.begin, span.end - span.begin} : ArticleText::Span{};
 }
 
-InsertionPoints PointsOutsideMarkup(QStringView article, InsertionPoints points)
+// Links come before the tags and words inside them.
+class HtmlSpans final : public ProtectedSpans
 {
-    InsertionPoints moved{PointOutsideMarkup(article, points.first), PointOutsideMarkup(article, points.second)};
-    if (moved.first > moved.second)
-        std::swap(moved.first, moved.second);
-    return moved;
+public:
+    ArticleText::Span around(QStringView text, qsizetype point) const override
+    {
+        Span span = elementAround(text, point, u'<', u"a", u"</a");
+        if (!span.holds(point))
+            span = tagAround(text, point, u'<');
+        return toArticleSpan(span);
+    }
+};
+
+class UbbSpans final : public ProtectedSpans
+{
+public:
+    ArticleText::Span around(QStringView text, qsizetype point) const override
+    {
+        Span span = elementAround(text, point, u'[', u"url", u"[/url]");
+        if (!span.holds(point))
+            span = tagAround(text, point, u'[');
+        return toArticleSpan(span);
+    }
+};
+
+class MarkdownSpans final : public ProtectedSpans
+{
+public:
+    ArticleText::Span around(QStringView text, qsizetype point) const override
+    {
+        return toArticleSpan(markdownLinkAround(text, point));
+    }
+};
+
+class WordSpans final : public ProtectedSpans
+{
+public:
+    ArticleText::Span around(QStringView text, qsizetype point) const override
+    {
+        return toArticleSpan(runAround(text, point));
+    }
+};
+
+} // namespace
+
+QList<const ProtectedSpans *> ProtectedSpansFor(LinkFormat)
+{
+    static const HtmlSpans html;
+    static const UbbSpans ubb;
+    static const MarkdownSpans markdown;
+    static const WordSpans words;
+    return {&html, &ubb, &markdown, &words};
+}
+
+qsizetype MovePoint(QStringView text, qsizetype point, const QList<const ProtectedSpans *> &providers)
+{
+    // A move can land inside another span, so the providers are asked again until none holds the
+    // point. Moves go forward until a span reaches the end; from then on everything ahead is
+    // mark-up, so they only go back. Each phase moves one way only, so it ends (badly formed
+    // mark-up can overlap without nesting).
+    bool back = false;
+    for (;;) {
+        ArticleText::Span span;
+        for (const ProtectedSpans *provider : providers) {
+            span = provider->around(text, point);
+            if (span.length > 0)
+                break;
+        }
+        if (span.length == 0)
+            return point;
+        const qsizetype end = span.start + span.length;
+        Q_ASSERT(span.start < point && point < end);
+        back = back || end >= text.size();
+        point = back ? span.start : end;
+    }
 }

@@ -8,48 +8,59 @@
 #include <algorithm>
 #include <limits>
 
-QString SettingSection()
-{
-    return QStringLiteral("Setting");
-}
-
-QString SettingKey(OptionBoxes::Box box)
-{
-    switch (box) {
-    case OptionBoxes::CB:
-        return QStringLiteral("粗体");
-    case OptionBoxes::CI:
-        return QStringLiteral("斜体");
-    case OptionBoxes::Cnew:
-        return QStringLiteral("新窗口打开");
-    case OptionBoxes::CCopy:
-        return QStringLiteral("生成后复制"); // not the box's full caption: existing files use this key
-    case OptionBoxes::LinkFormat:
-        return QStringLiteral("链接格式");
-    case OptionBoxes::AvoidMarkup:
-        return QStringLiteral("避开标签");
-    case OptionBoxes::RotateKeywords:
-        return QStringLiteral("轮换关键字");
-    case OptionBoxes::BoxCount:
-        break;
-    }
-    return QString();
-}
-
-int SettingMaximum(OptionBoxes::Box box)
-{
-    return box == OptionBoxes::AvoidMarkup || box == OptionBoxes::RotateKeywords ? 1 : 2;
-}
-
 namespace {
-// What LoadSet takes from the file for a key, if anything.
-std::optional<int> storedState(const IniFile &file, OptionBoxes::Box box)
+
+const QString Section = QStringLiteral("Setting");
+
+// A key of the section and the option it holds. The link format is the one key without a flag.
+struct Key
 {
-    const std::optional<qint16> value = ParseIniNumber(file.value(SettingSection(), SettingKey(box)));
-    if (value && *value >= 0 && *value <= SettingMaximum(box))
+    QString name;
+    int maximum;
+    bool Options::*on;
+    bool StoredOptions::*grayed; // the first page's boxes, which can be stored grayed
+    bool alwaysWritten;
+};
+
+const Key Keys[] = {
+    {QStringLiteral("粗体"), 2, &Options::bold, &StoredOptions::boldGrayed, true},
+    {QStringLiteral("斜体"), 2, &Options::italic, &StoredOptions::italicGrayed, true},
+    {QStringLiteral("新窗口打开"), 2, &Options::newWindow, &StoredOptions::newWindowGrayed, true},
+    {QStringLiteral("生成后复制"), 2, &Options::copyAfterGenerate, &StoredOptions::copyGrayed, true},
+    {QStringLiteral("链接格式"), 2, nullptr, nullptr, false},
+    {QStringLiteral("避开标签"), 1, &Options::avoidMarkup, nullptr, false},
+    {QStringLiteral("轮换关键字"), 1, &Options::rotateKeywords, nullptr, false},
+};
+
+int stateOf(const StoredOptions &stored, const Key &key)
+{
+    if (!key.on)
+        return int(stored.options.format);
+    if (key.grayed && stored.*key.grayed)
+        return 2;
+    return stored.options.*key.on ? 1 : 0;
+}
+
+void setState(StoredOptions &stored, const Key &key, int state)
+{
+    if (!key.on) {
+        stored.options.format = LinkFormat(state);
+        return;
+    }
+    stored.options.*key.on = state == 1;
+    if (key.grayed)
+        stored.*key.grayed = state == 2;
+}
+
+// What LoadSet takes from the file for a key, if anything.
+std::optional<int> storedState(const IniFile &file, const Key &key)
+{
+    const std::optional<qint16> value = ParseIniNumber(file.value(Section, key.name));
+    if (value && *value >= 0 && *value <= key.maximum)
         return *value;
     return std::nullopt;
 }
+
 } // namespace
 
 std::optional<qint16> ParseIniNumber(const QString &text)
@@ -87,55 +98,28 @@ std::optional<qint16> ParseIniNumber(const QString &text)
     return qint16(value);
 }
 
-void LoadSet(OptionBoxes &boxes, const QString &iniPath)
+void LoadSet(StoredOptions &stored, const QString &iniPath)
 {
     const std::optional<IniFile> file = IniFile::load(iniPath); // read and decoded once for all keys
     if (!file)
         return;
-    for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
-        const auto box = OptionBoxes::Box(b);
-        if (const std::optional<int> value = storedState(*file, box))
-            boxes.setState(box, *value);
+    for (const Key &key : Keys) {
+        if (const std::optional<int> value = storedState(*file, key))
+            setState(stored, key, *value);
     }
 }
 
-bool SaveSet(const OptionBoxes &boxes, const QString &iniPath)
+bool SaveSet(const StoredOptions &stored, const QString &iniPath)
 {
     std::optional<IniFile> file = IniFile::load(iniPath);
     if (!file)
         return false; // never replace a file we could not read
     const QByteArray before = file->bytes();
-    for (int b = 0; b < OptionBoxes::BoxCount; ++b) {
-        const auto box = OptionBoxes::Box(b);
-        const int state = boxes.state(box);
-        if (box >= OptionBoxes::LinkFormat && storedState(*file, box).value_or(0) == state)
+    for (const Key &key : Keys) {
+        const int state = stateOf(stored, key);
+        if (!key.alwaysWritten && storedState(*file, key).value_or(0) == state)
             continue; // the file already gives this state; a file without the key stays untouched
-        file->setValue(SettingSection(), SettingKey(box), qint16(state));
+        file->setValue(Section, key.name, qint16(state));
     }
     return (file->bytes() == before && QFileInfo::exists(iniPath)) || StoredFile::write(iniPath, file->bytes());
-}
-
-Qt::CheckState CheckStateFor(int state)
-{
-    switch (state) {
-    case 1:
-        return Qt::Checked;
-    case 2:
-        return Qt::PartiallyChecked;
-    default:
-        return Qt::Unchecked;
-    }
-}
-
-int StateFor(Qt::CheckState checkState)
-{
-    switch (checkState) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    case Qt::Unchecked:
-        break;
-    }
-    return 0;
 }

@@ -1,48 +1,39 @@
 #pragma once
 
+#include "Options.h"
+
 #include <QString>
-#include <QtCore/qnamespace.h>
 
 #include <optional>
 
-// The option controls as the settings code sees them: the four check boxes of the first page and
-// the three options of the advanced page. The main window implements this over its real controls;
-// tests fake it.
-class OptionBoxes
+// What the settings file holds: the options, and which of the first page's four check boxes it
+// gives as grayed (stored 2). A grayed box counts as off, so its option is false here; it is written
+// back as 2 for as long as it stays grayed.
+struct StoredOptions
 {
-public:
-    // In the order the settings file lists them. The last three start at 0 and are written only
-    // when they hold something else or the file already names them, so a file from before they
-    // existed stays as it was while they are left alone.
-    enum Box { CB, CI, Cnew, CCopy, LinkFormat, AvoidMarkup, RotateKeywords, BoxCount };
+    Options options;
+    bool boldGrayed = false;
+    bool italicGrayed = false;
+    bool newWindowGrayed = false;
+    bool copyGrayed = false;
 
-    virtual ~OptionBoxes() = default;
-    // 0 clear, 1 ticked, 2 grayed: the numbers the settings file stores, not Qt::CheckState's
-    // (see CheckStateFor).
-    virtual int state(Box box) const = 0;
-    virtual void setState(Box box, int state) = 0;
+    bool operator==(const StoredOptions &) const = default;
 };
-
-// "Setting", the settings file's one section.
-QString SettingSection();
-// "粗体", "斜体", "新窗口打开", "生成后复制", "链接格式", "避开标签", "轮换关键字".
-QString SettingKey(OptionBoxes::Box box);
-// The highest state a control takes: 2 for the check boxes (grayed) and the link format (Markdown),
-// 1 for the two on/off options of the advanced page.
-int SettingMaximum(OptionBoxes::Box box);
 
 // A stored value as a 16-bit number: decimal, an optional sign, spaces around allowed, a
 // fraction rounded to the nearest whole number with halves to even (0.5 → 0, 1.5 → 2, 2.5 → 2).
 // Anything else, empty text included, or a result beyond 16 bits gives nothing.
 std::optional<qint16> ParseIniNumber(const QString &text);
 
-// Reads the keys into their controls. A value from 0 to the control's maximum sets it; anything
-// else (or no value) leaves it as it was; each key is read whatever happened to the one before.
-void LoadSet(OptionBoxes &boxes, const QString &iniPath);
-// Writes the states, CB first, in one replacement of the file. False when they could not be
+// The keys of the section "Setting", in the order the file lists them: "粗体", "斜体", "新窗口打开",
+// "生成后复制" (not the box's full caption: existing files use this key), then "链接格式", "避开标签",
+// "轮换关键字". The last three are written only when the file does not already give their value (a
+// missing key gives 0), so a file from before they existed stays as it was while they are left alone.
+//
+// Reads the keys into `stored`. A value from 0 to the key's maximum (2 for the first four and the
+// link format, 1 for the two on/off options of the advanced page) sets its option; anything else
+// (or no value) leaves it as it was; each key is read whatever happened to the one before.
+void LoadSet(StoredOptions &stored, const QString &iniPath);
+// Writes the options, 粗体 first, in one replacement of the file. False when they could not be
 // stored; a file that exists but cannot be read is never replaced.
-bool SaveSet(const OptionBoxes &boxes, const QString &iniPath);
-
-// Stored state 1 (ticked) is Qt::Checked (2) and stored 2 (grayed) is Qt::PartiallyChecked (1).
-Qt::CheckState CheckStateFor(int state);
-int StateFor(Qt::CheckState checkState);
+bool SaveSet(const StoredOptions &stored, const QString &iniPath);

@@ -55,15 +55,40 @@ QStringList records(const KeywordTable &table)
 
 constexpr int None = 99999;
 
-// A digit a box, in the order of OptionBoxes::Box. 7 is no state a file can set, so an untouched box shows; the
-// advanced page's boxes start at 0, as the window's do.
-class FakeBoxes final : public OptionBoxes
+// The options as a digit a key, in the file's order: 粗体, 斜体, 新窗口打开, 生成后复制 (0 off, 1 on, 2 grayed),
+// 链接格式, 避开标签, 轮换关键字.
+StoredOptions storedFrom(const QString &digits)
 {
-public:
-    QString states = "7777000";
-    int state(Box box) const override { return states[box].digitValue(); }
-    void setState(Box box, int state) override { states[box] = QChar(u'0' + state); }
-};
+    auto d = [&](int i) { return digits[i].digitValue(); };
+    return {{d(0) == 1, d(1) == 1, d(2) == 1, d(3) == 1, LinkFormat(d(4)), d(5) == 1, d(6) == 1},
+            d(0) == 2,
+            d(1) == 2,
+            d(2) == 2,
+            d(3) == 2};
+}
+
+// What LoadSet reads from a file, as digits; 7 where the file sets nothing, so what was there stays.
+QString loadedFrom(const QString &file)
+{
+    StoredOptions low = storedFrom("0000000"), high = storedFrom("2222211");
+    LoadSet(low, file);
+    LoadSet(high, file);
+    const auto digits = [](const StoredOptions &s) {
+        const Options &o = s.options;
+        QString out;
+        for (auto [on, grayed] :
+             {std::pair(o.bold, s.boldGrayed), std::pair(o.italic, s.italicGrayed),
+              std::pair(o.newWindow, s.newWindowGrayed), std::pair(o.copyAfterGenerate, s.copyGrayed)})
+            out += QChar(u'0' + (grayed ? 2 : on));
+        return out + QChar(u'0' + int(o.format)) + QChar(u'0' + o.avoidMarkup) + QChar(u'0' + o.rotateKeywords);
+    };
+    QString a = digits(low);
+    const QString b = digits(high);
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            a[i] = u'7';
+    return a;
+}
 
 } // namespace
 
@@ -362,10 +387,8 @@ private Q_SLOTS:
         const std::optional<qint16> n = ParseIniNumber(text);
         QCOMPARE(n ? int(*n) : None, number);
         writeFile(path("Setting.ini"), gbk("[Setting]\n粗体=" + text + "\r斜体=\"1\"\r\n生成后复制=" + text));
-        FakeBoxes boxes;
-        LoadSet(boxes, path("Setting.ini"));
         const QString read = QString::number(number >= 0 && number <= 2 ? number : 7);
-        QCOMPARE(boxes.states, read + "17" + read + "000");
+        QCOMPARE(loadedFrom(path("Setting.ini")), read + "17" + read + "777");
     }
 
     // LoadSet reads the states; SaveSet of other states changes only what it has to, and LoadSet reads them back. The
@@ -382,33 +405,33 @@ private Q_SLOTS:
                             const char *saved = "1020000") {
             QTest::newRow(name) << before << QString(loaded) << after << QString(saved);
         };
-        row("new file, the keys in order", {}, "7777000", "[Setting]\r\n" + three + copy);
+        row("new file, the keys in order", {}, "7777777", "[Setting]\r\n" + three + copy);
         // Another section, comments, spaces around "=", the section in lower case, the first three
         // values as SaveSet writes them, and 生成后复制 only in a comment and in the other section.
         const QByteArray windows = readFile(testData("Setting.ini"));
-        row("GBK fixture", windows, "1027000",
+        row("GBK fixture", windows, "1027777",
             QByteArray(windows).replace(gbk("新窗口打开=2\r\n"), gbk("新窗口打开=2\r\n") + copy));
-        row("no such section, undecodable bytes, no final line end", "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81", "7777000",
+        row("no such section, undecodable bytes, no final line end", "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81", "7777777",
             "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81\r\n[Setting]\r\n" + three + copy);
         row("LF lines, case and blanks; only the first section of the name",
-            gbk(" [ SETTING ] \n生成后复制\t= \t7 \n[Setting]\n粗体=2\n"), "7777000",
+            gbk(" [ SETTING ] \n生成后复制\t= \t7 \n[Setting]\n粗体=2\n"), "7777777",
             gbk(" [ SETTING ] \n生成后复制\t= \t0\n") + three + gbk("[Setting]\n粗体=2\n"));
         row("UTF-8 file stays UTF-8; the section's last line without an end",
-            "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0"_qs.toUtf8(), "7077000",
+            "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0"_qs.toUtf8(), "7077777",
             "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0\r\n粗体=1\r\n新窗口打开=2\r\n生成后复制=0\r\n"_qs.toUtf8());
-        row("UTF-16 file stays UTF-16", utf16("[Setting]\r\n粗体 = 0 \r\n", QStringConverter::Utf16LE), "0777000",
+        row("UTF-16 file stays UTF-16", utf16("[Setting]\r\n粗体 = 0 \r\n", QStringConverter::Utf16LE), "0777777",
             utf16("[Setting]\r\n粗体 = 1\r\n斜体=0\r\n新窗口打开=2\r\n生成后复制=0\r\n", QStringConverter::Utf16LE));
         const QByteArray four = "[Setting]\r\n" + three + copy;
         const auto advanced = [&](const char *name, const QString &before, const char *loaded, const char *saved,
                                   const QString &after) {
             row(name, four + gbk(before), loaded, four + gbk(after), saved);
         };
-        advanced("advanced, all on", "", "1020000", "1020211", "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n");
+        advanced("advanced, all on", "", "1020777", "1020211", "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n");
         advanced("advanced, switched off", "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n", "1020111", "1020010",
                  "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n");
         const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n", halves = "链接格式=1.5\r\n避开标签=0.5\r\n";
-        advanced("advanced, out of range reads as 0 and stays", odd, "1020000", "1020000", odd);
-        advanced("advanced, halves to even", halves, "1020200", "1020200", halves);
+        advanced("advanced, out of range reads as 0 and stays", odd, "1020777", "1020000", odd);
+        advanced("advanced, halves to even", halves, "1020207", "1020200", halves);
     }
     void saveSet()
     {
@@ -419,15 +442,12 @@ private Q_SLOTS:
         const QString file = path(QTest::currentDataTag());
         if (!before.isNull())
             writeFile(file, before);
-        FakeBoxes boxes;
-        LoadSet(boxes, file);
-        QCOMPARE(boxes.states, loaded);
-        boxes.states = saved;
-        QVERIFY(SaveSet(boxes, file));
+        QCOMPARE(loadedFrom(file), loaded);
+        QVERIFY(SaveSet(storedFrom(saved), file));
         QCOMPARE(readFile(file), after);
-        FakeBoxes back;
+        StoredOptions back; // as the window starts
         LoadSet(back, file);
-        QCOMPARE(back.states, saved);
+        QVERIFY(back == storedFrom(saved));
         QVERIFY(SaveSet(back, file)); // nothing to change: the file stays
         QCOMPARE(readFile(file), after);
     }
@@ -537,11 +557,11 @@ private Q_SLOTS:
         // that could not be read is never replaced.
         if (fault.startsWith("write-only") || fault.startsWith("read-only"))
             QCOMPARE(readFile(ini), settings);
-        FakeBoxes loaded;
-        LoadSet(loaded, sessions == 2 ? ProgramFiles::locate(program.path()).readPath(SettingFileName)
-                                      : ProgramFilePath(StandInFolder(program.path()), SettingFileName));
+        const QString loaded =
+            loadedFrom(sessions == 2 ? ProgramFiles::locate(program.path()).readPath(SettingFileName)
+                                     : ProgramFilePath(StandInFolder(program.path()), SettingFileName));
         if (!fault.contains("no user folder"))
-            QCOMPARE(loaded.states, "1" + QString::number(sessions % 2) + "00000");
+            QCOMPARE(loaded, "1" + QString::number(sessions % 2) + "00777");
     }
 };
 

@@ -2,8 +2,7 @@
 #include "Centring.h"
 #include "Form1.h"
 #include "Gbk.h"
-#include "Insertion.h"
-#include "MarkupAvoidance.h"
+#include "Linker.h"
 #include "Messages.h"
 #include "Notice.h"
 #include "Qirvan.h"
@@ -199,8 +198,13 @@ private Q_SLOTS:
         click("Del");
         QCOMPARE(m_w->table().index(0, KeywordTable::ColumnId).data().toInt(), 2); // the selected row went
         list->selectRow(1); // the Delete key works whatever modifiers are held
+        const QString pending = m_w->engine().PendingLink1();
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
         QCOMPARE(m_w->table().count(), 1);
+        // One record: a notice instead of a pair, the pair drawn before stays, and generate is refused.
+        QCOMPARE(label("Label5") + m_w->engine().PendingLink1(), "关键字少于2个" + pending);
+        click("Command1");
+        QCOMPARE(m_shown, QStringList{QString("%1|提示|关键字少于两个？多加点吧！").arg(QMessageBox::Warning)});
 
         auto *twords = child<QLineEdit>("Twords"), *tlink = child<QLineEdit>("Tlink");
         QTest::mouseClick(twords, Qt::LeftButton);
@@ -510,7 +514,7 @@ private Q_SLOTS:
         Text1()->replaceArticle(article);
         const QString l1 = m_w->engine().PendingLink1(), l2 = m_w->engine().PendingLink2();
         click("Command1");
-        const QString built = InsertPairAt(article, PointsOutsideMarkup(article, InsertionPointsIn(article)), l1, l2);
+        const QString built = Linker::InsertAt(article, Linker::PointsIn(article, 2, m_w->options()), {l1, l2}).text;
         QCOMPARE(Text1()->articleText() + QGuiApplication::clipboard()->text(), built + built);
         const QList<QTextEdit::ExtraSelection> marks = Text1()->extraSelections();
         QCOMPARE(marks.size(), 2);

@@ -1,6 +1,5 @@
 #include "Controls.h"
 
-#include "Settings.h"
 #include "Twips.h"
 
 #include <QAbstractItemView>
@@ -54,17 +53,11 @@ void ClickLabel::mouseMoveEvent(QMouseEvent *event)
 
 OptionBox::OptionBox(const QString &text, QWidget *parent) : QCheckBox(text, parent) {}
 
-int OptionBox::value() const
+void OptionBox::setOption(bool on, bool grayed)
 {
-    return StateFor(checkState());
-}
-
-void OptionBox::setValue(int value)
-{
-    const Qt::CheckState state = CheckStateFor(value);
-    if (state == Qt::PartiallyChecked)
+    if (grayed)
         setTristate(true);
-    setCheckState(state);
+    setCheckState(grayed ? Qt::PartiallyChecked : on ? Qt::Checked : Qt::Unchecked);
 }
 
 void OptionBox::nextCheckState()

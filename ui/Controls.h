@@ -45,9 +45,11 @@ class OptionBox final : public QCheckBox
 
 public:
     explicit OptionBox(const QString &text, QWidget *parent = nullptr);
-    // 0 clear, 1 ticked, 2 grayed.
-    int value() const;
-    void setValue(int value);
+    // Only a ticked box turns its option on; grayed, which only the settings file can give, counts
+    // as off until the user clicks the box.
+    bool isOn() const { return checkState() == Qt::Checked; }
+    bool isGrayed() const { return checkState() == Qt::PartiallyChecked; }
+    void setOption(bool on, bool grayed = false);
 
 protected:
     void nextCheckState() override;

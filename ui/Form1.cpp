@@ -10,7 +10,6 @@
 #include "VelomarConfig.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
@@ -36,7 +35,7 @@ static void initResources()
 Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_files(files), m_versionCheck(std::move(versionCheck)), m_engine(m_table, *this, m_random)
+      m_files(files), m_versionCheck(std::move(versionCheck)), m_engine(m_table, m_random, *this)
 {
     initResources();
     buildControls();
@@ -209,59 +208,6 @@ void Form1::Del_Click()
 void Form1::Label5_Click()
 {
     m_engine.Getkey1();
-}
-
-BoxState Form1::optionState(Option option) const
-{
-    const OptionBox *box = nullptr;
-    switch (option) {
-    case Option::Bold:
-        box = CB;
-        break;
-    case Option::Italic:
-        box = CI;
-        break;
-    case Option::NewWindow:
-        box = Cnew;
-        break;
-    case Option::CopyAfterGenerate:
-        box = CCopy;
-        break;
-    case Option::AvoidMarkup:
-        box = CAvoid;
-        break;
-    case Option::RotateKeywords:
-        box = CRotate;
-        break;
-    }
-    return BoxState(box->value());
-}
-
-QString Form1::articleText() const
-{
-    return Text1->articleText();
-}
-
-ArticleStatistics Form1::articleStatistics() const
-{
-    return Text1->statistics();
-}
-
-void Form1::setArticleText(const QString &text)
-{
-    Text1->replaceArticle(text);
-}
-
-void Form1::copyToClipboard(const QString &text)
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-}
-
-void Form1::showWarning(const QString &message)
-{
-    Messages::Show(this, QMessageBox::Warning, message);
 }
 
 void Form1::setPreviewCaption(const QString &caption)

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "InsertionHost.h"
 #include "KeywordTable.h"
 #include "LinkInserter.h"
+#include "Options.h"
 #include "ProgramFiles.h"
 #include "RandomSource.h"
+#include "Settings.h"
 #include "StoredFile.h"
 #include "Subscription.h"
 
@@ -32,7 +33,7 @@ class TabPage;
 // The main window: the article editor and the generate button on the first page, the keyword
 // list with its entry boxes on the second, the link format and the insertion options on the third.
 // It owns the run-time state of the program.
-class Form1 final : public QWidget, private InsertionHost
+class Form1 final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
@@ -53,6 +54,10 @@ public:
 
     KeywordTable &table() { return m_table; }
     LinkInserter &engine() { return m_engine; }
+    ArticleEditor &articleEditor() const { return *Text1; }
+    // The options as the controls show them; a grayed box counts as off.
+    Options options() const;
+    void setPreviewCaption(const QString &caption);
     Notice &notice() { return *m_notice; }
     QWidget *subscriptionDialog() const { return m_fmail; }
     // The mailing-list service the subscription dialog talks to; the build's own by default.
@@ -89,20 +94,10 @@ private:
     // The stored files: the keyword list and the options.
     void JiaTXT(const QString &path);
     void SaveTXT();
+    StoredOptions storedOptions() const;
     void LoadSet();
     void SaveSet();
     void setLabel1Colour(const QColor &colour);
-
-    // InsertionHost
-    BoxState optionState(Option option) const override;
-    QString articleText() const override;
-    ArticleStatistics articleStatistics() const override;
-    void setArticleText(const QString &text) override;
-    void copyToClipboard(const QString &text) override;
-    void showWarning(const QString &message) override;
-    void setPreviewCaption(const QString &caption) override;
-    LinkFormat linkFormat() const override;
-    void showInsertedLinks(ArticleSpan first, ArticleSpan second) override;
 
     ProgramFiles m_files;
     QString m_unreadableList; // the list file that existed at start-up but could not be read

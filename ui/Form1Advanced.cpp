@@ -84,13 +84,3 @@ void Form1::buildAdvancedPage()
                                static_cast<QAbstractButton *>(Option3), static_cast<QAbstractButton *>(CRotate)})
         connect(b, &QAbstractButton::clicked, this, &Form1::Label5_Click);
 }
-
-LinkFormat Form1::linkFormat() const
-{
-    return LinkFormat(m_formatGroup->checkedId());
-}
-
-void Form1::showInsertedLinks(ArticleSpan first, ArticleSpan second)
-{
-    Text1->highlightArticleSpans({first, second});
-}

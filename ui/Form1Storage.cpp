@@ -11,43 +11,12 @@
 #include <QButtonGroup>
 #include <QDir>
 
-#include <array>
-
 namespace {
 const QString FileDialogTitle = QStringLiteral("请选择您的文件");
 const QString FileDialogFilter = QStringLiteral("文本文件|*.txt|");
 // Lists saved by other programs may have any name.
 const QString ImportFilter = FileDialogFilter + QStringLiteral("所有文件|*|");
 
-// The option controls as the settings code reads and writes them (the link format is the checked
-// button's id). Setting a state that changes a control runs its click handler, as a click would:
-// the preview is drawn again.
-class WindowOptionBoxes final : public OptionBoxes
-{
-public:
-    WindowOptionBoxes(const std::array<OptionBox *, BoxCount> &boxes, QButtonGroup *format,
-                      std::function<void()> clicked)
-        : m_boxes(boxes), m_format(format), m_clicked(std::move(clicked))
-    {
-    }
-    int state(Box box) const override { return box == LinkFormat ? m_format->checkedId() : m_boxes[box]->value(); }
-    void setState(Box box, int state) override
-    {
-        if (this->state(box) == state)
-            return;
-        if (box == LinkFormat)
-            m_format->button(state)->setChecked(true);
-        else
-            m_boxes[box]->setValue(state);
-        if (box != CCopy && box != AvoidMarkup)
-            m_clicked();
-    }
-
-private:
-    std::array<OptionBox *, BoxCount> m_boxes; // none at LinkFormat
-    QButtonGroup *m_format;
-    std::function<void()> m_clicked;
-};
 } // namespace
 
 void Form1::JiaTXT(const QString &path)
@@ -78,16 +47,49 @@ void Form1::SaveTXT()
                   .arg(failed.join(u"\r\n"), QDir::toNativeSeparators(saved.path)));
 }
 
+Options Form1::options() const
+{
+    Options options;
+    options.bold = CB->isOn();
+    options.italic = CI->isOn();
+    options.newWindow = Cnew->isOn();
+    options.copyAfterGenerate = CCopy->isOn();
+    options.format = LinkFormat(m_formatGroup->checkedId());
+    options.avoidMarkup = CAvoid->isOn();
+    options.rotateKeywords = CRotate->isOn();
+    return options;
+}
+
+StoredOptions Form1::storedOptions() const
+{
+    return {options(), CB->isGrayed(), CI->isGrayed(), Cnew->isGrayed(), CCopy->isGrayed()};
+}
+
+// The controls show what the file gives; a change to what the links look like, or to the rotation,
+// draws the pending pair again, as a click on the control would.
 void Form1::LoadSet()
 {
-    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [this] { Label5_Click(); });
-    ::LoadSet(boxes, m_files.readPath(SettingFileName));
+    StoredOptions stored = storedOptions();
+    ::LoadSet(stored, m_files.readPath(SettingFileName));
+    const Options &o = stored.options;
+    Options before = options();
+    before.copyAfterGenerate = o.copyAfterGenerate;
+    before.avoidMarkup = o.avoidMarkup;
+    CB->setOption(o.bold, stored.boldGrayed);
+    CI->setOption(o.italic, stored.italicGrayed);
+    Cnew->setOption(o.newWindow, stored.newWindowGrayed);
+    CCopy->setOption(o.copyAfterGenerate, stored.copyGrayed);
+    m_formatGroup->button(int(o.format))->setChecked(true);
+    CAvoid->setOption(o.avoidMarkup);
+    CRotate->setOption(o.rotateKeywords);
+    if (before != o)
+        Label5_Click();
 }
 
 void Form1::SaveSet()
 {
-    WindowOptionBoxes boxes({CB, CI, Cnew, CCopy, nullptr, CAvoid, CRotate}, m_formatGroup, [] {});
-    m_files.save(SettingFileName, [&](const QString &path) { return ::SaveSet(boxes, path); });
+    const StoredOptions stored = storedOptions();
+    m_files.save(SettingFileName, [&](const QString &path) { return ::SaveSet(stored, path); });
 }
 
 void Form1::Command3_Click()

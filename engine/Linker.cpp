@@ -1,0 +1,116 @@
+#include "Linker.h"
+
+#include "KeywordTable.h"
+#include "Markup.h"
+#include "MarkupAvoidance.h"
+
+#include <algorithm>
+
+namespace {
+// A link between CR and LF would leave a lone CR, which the editor turns into a second line
+// break; one between the halves of a surrogate pair would break the character in two.
+qsizetype outsidePairs(QStringView article, qsizetype point)
+{
+    if (point <= 0 || point >= article.size())
+        return point;
+    const QChar before = article.at(point - 1), after = article.at(point);
+    const bool splitsLineBreak = before == u'\r' && after == u'\n';
+    const bool splitsCharacter = before.isHighSurrogate() && after.isLowSurrogate();
+    return splitsLineBreak || splitsCharacter ? point - 1 : point;
+}
+
+Linker::Link drawn(const KeywordTable &table, qsizetype position, const Options &options)
+{
+    return {BuildMarkup(table.keyWord(position), table.link(position), options), table.keyWord(position)};
+}
+} // namespace
+
+namespace Linker {
+
+QList<qsizetype> PointsFor(qsizetype length, qsizetype count)
+{
+    if (count == 2) {
+        const qsizetype x = length / 3;
+        const qsizetype y = (length - x) / 3;
+        const qsizetype z = (length - x - y) / 2;
+        return {x, x + y + z};
+    }
+    QList<qsizetype> points;
+    for (qsizetype k = 1; k <= count; ++k)
+        points.append(k * length / (count + 1));
+    return points;
+}
+
+QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &options)
+{
+    // A point first moves out of a CR LF or surrogate pair, then out of mark-up; the second move
+    // never lands inside such a pair again. Points moved on their own may cross: they are sorted.
+    QList<qsizetype> points = PointsFor(article.size(), count);
+    const QList<const ProtectedSpans *> providers =
+        options.avoidMarkup ? ProtectedSpansFor(options.format) : QList<const ProtectedSpans *>();
+    for (qsizetype &point : points)
+        point = MovePoint(article, outsidePairs(article, point), providers);
+    std::sort(points.begin(), points.end());
+    return points;
+}
+
+Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStringList &markups)
+{
+    Q_ASSERT(points.size() == markups.size() && std::is_sorted(points.begin(), points.end()));
+    Result result;
+    qsizetype added = 0;
+    for (const QString &markup : markups)
+        added += markup.size();
+    result.text.reserve(article.size() + added);
+    qsizetype from = 0;
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        result.text.append(article.sliced(from, points[k] - from));
+        result.links.append({result.text.size(), markups[k].size()});
+        result.text.append(markups[k]);
+        from = points[k];
+    }
+    result.text.append(article.sliced(from));
+    return result;
+}
+
+Result LinkArticle(QStringView article, const QStringList &markups, const Options &options, qsizetype records,
+                   std::optional<qint64> chinese)
+{
+    if (records < MinimumRecords)
+        return {Refusal::TooFewRecords, {}, {}};
+    if ((chinese ? *chinese : CountArticle(article).chinese) < MinimumChinese)
+        return {Refusal::TooFewChinese, {}, {}};
+    return InsertAt(article, PointsIn(article, markups.size(), options), markups);
+}
+
+QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &options, RandomSource &random,
+                 KeywordRotation &rotation)
+{
+    Q_ASSERT(table.count() >= 1);
+    QList<Link> links;
+    auto isNew = [&](const Link &link) {
+        return std::none_of(links.begin(), links.end(), [&](const Link &l) { return l.markup == link.markup; });
+    };
+    if (!options.rotateKeywords)
+        rotation.restart(); // switching the rotation on starts a fresh cycle
+    while (links.size() < count) {
+        Link link;
+        if (options.rotateKeywords) {
+            // Differs from those before whenever any record's mark-up does.
+            link = drawn(table,
+                         rotation.next(table.count(), table.revision(), random,
+                                       [&](qsizetype i) { return isNew(drawn(table, i, options)); }),
+                         options);
+        } else {
+            for (int attempts = 1;; ++attempts) {
+                link = drawn(table, random.position(table.count()), options);
+                if (attempts == MaxDraws || isNew(link))
+                    break;
+            }
+        }
+        links.append(link);
+    }
+    return links;
+}
+
+} // namespace Linker
