@@ -3,6 +3,7 @@
 #include "Linker.h"
 #include "Markup.h"
 #include "MarkupAvoidance.h"
+#include "Placement.h"
 #include "TextCut.h"
 
 #include <QAbstractItemModelTester>
@@ -159,6 +160,36 @@ private Q_SLOTS:
         const QString text = QString(article).remove('|').remove('^');
         for (LinkFormat format : {LinkFormat::Html, LinkFormat::Ubb, LinkFormat::Markdown})
             QCOMPARE(MovePoint(text, from, ProtectedSpansFor(format)), to);
+    }
+
+    // The range arithmetic every reader's places go through; "|" marks the allowed positions of a text.
+    void places()
+    {
+        using namespace Placement;
+        const Ranges a{{0, 3}, {6, 9}}, b{{2, 7}, {9, 12}};
+        QCOMPARE(Intersect(a, b), (Ranges{{2, 3}, {6, 7}, {9, 9}}));
+        QCOMPARE(Outside(Everywhere(12), {{2, 3}, {4, 2}, {9, 1}}), (Ranges{{0, 2}, {6, 12}}));
+        QCOMPARE(Outside(b, {{1, 10}}), (Ranges{{11, 12}}));
+        const qsizetype nearest[][2] = {{0, 2}, {4, 4}, {8, 9}, {13, 12}};
+        for (const auto &[point, moved] : nearest)
+            QCOMPARE(Nearest(b, point), moved);
+        QCOMPARE(Nearest({}, 5), 5);
+        auto shown = [](QStringView text, const Ranges &allowed) {
+            QString out;
+            for (qsizetype p = 0; p <= text.size(); ++p) {
+                if (Nearest(allowed, p) == p)
+                    out += u'|';
+                out += text.sliced(p, p < text.size() ? 1 : 0);
+            }
+            return out;
+        };
+        const QString text = u"中ab c\r\n😀!*x*"_qs;
+        QCOMPARE(shown(text, TextPlaces(text)), u"|中|ab| |c|\r\n|😀|!*x*|"_qs);
+        QCOMPARE(shown(text, MarkdownSafePlaces(text)), u"|中|a|b| |c|\r|\n|\xD83D|\xDE00|!*x*"_qs);
+        const Utf8Text utf8(QString(300, u'中') + u"a😀"_qs);
+        QCOMPARE(QList<qsizetype>(
+                     {utf8.position(0), utf8.position(3), utf8.position(900), utf8.position(901), utf8.position(905)}),
+                 QList<qsizetype>({0, 1, 300, 301, 303}));
     }
 
     // The caption's text; what each character counts is the GBK tables' test.

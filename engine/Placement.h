@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Options.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringView>
+
+// Where in an article link mark-up may go. A position is a UTF-16 offset into the article's CR LF
+// text, from 0 (before the first character) to its length (after the last).
+namespace Placement {
+
+// The positions first..last, both included.
+struct Range
+{
+    qsizetype first = 0;
+    qsizetype last = 0;
+    bool operator==(const Range &) const = default;
+};
+// In order, disjoint and not touching.
+using Ranges = QList<Range>;
+
+// Every position of an article of `length` units.
+Ranges Everywhere(qsizetype length);
+// The positions in both.
+Ranges Intersect(const Ranges &a, const Ranges &b);
+// The positions of `within` not strictly inside any of the spans (start, start + length), which
+// must be in order of their start.
+Ranges Outside(const Ranges &within, const QList<std::pair<qsizetype, qsizetype>> &spans);
+// The nearest allowed position at or after `point`, or, when none follows, the last one before
+// it; `point` itself when nothing is allowed.
+qsizetype Nearest(const Ranges &allowed, qsizetype point);
+
+// Positions that split nothing in plain text: not between the CR and the LF of a line break, not
+// between the halves of a surrogate pair, not inside a run of ASCII letters, digits and
+// punctuation other than the mark-up characters < > [ ] (an English word, a number, a web
+// address, a character entity).
+Ranges TextPlaces(QStringView article);
+
+// Where each format renders a link inserted at the position as a link, and the article around it
+// as before. The three readers are in their own files.
+Ranges HtmlPlaces(QStringView article);
+Ranges MarkdownPlaces(QStringView article);
+Ranges UbbPlaces(QStringView article);
+
+// Positions where a Markdown link does not change the article's own text: not right after a "!"
+// (the link would become an image) or a "\" (it would show literally), and not touching a run of
+// "*" or "_" (it would break the emphasis). Holds for Markdown whether or not mark-up is avoided.
+Ranges MarkdownSafePlaces(QStringView article);
+
+// What the option 避开标签 allows for an article in `format`: its format's places that split
+// nothing in the text.
+Ranges AllowedPlaces(QStringView article, LinkFormat format);
+
+// UTF-8 byte offsets of a UTF-16 text and back, for parsers that read UTF-8.
+class Utf8Text
+{
+public:
+    explicit Utf8Text(QStringView text);
+    const QByteArray &bytes() const { return m_bytes; }
+    // The UTF-16 position of a byte offset, 0..bytes().size(); an offset inside a character's
+    // bytes gives the position after it.
+    qsizetype position(qsizetype byteOffset) const;
+
+private:
+    static constexpr int Block = 256;
+    QByteArray m_bytes;
+    QList<qsizetype> m_blockPositions; // the UTF-16 units of the characters that start before each block
+};
+
+} // namespace Placement
