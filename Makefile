@@ -39,8 +39,8 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# The tests under the sanitizers, in a Debug build where Q_ASSERT holds. The package and version
-# checks are left out: they check files, not code.
+# The tests under the sanitizers, in a Debug build, where Q_ASSERT is checked. The package and
+# version checks are left out: they check files, not code.
 asan: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DVELOMAR_SANITIZE=ON
 	cmake --build $(BUILD)-asan -j$(JOBS)
