@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := $(shell grep -v -E '^\s*(\#|$$)' packages.txt)
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: run test bench package deps configure build format format-check asan
+.PHONY: run test bench package deps configure build format format-check asan werror
 
 run: build
 	$(BUILD)/app/velomar
@@ -39,10 +39,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+# The tests under the sanitizers, in a Debug build, where Q_ASSERT is checked. The package and
+# version checks are left out: they check files, not code.
 asan: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DVELOMAR_SANITIZE=ON
 	cmake --build $(BUILD)-asan -j$(JOBS)
-	cd $(BUILD)-asan && LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	cd $(BUILD)-asan && LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) \
+	  -E '^(deb_package|one_version)$$'
+
+# Everything, the benchmarks too, built with warnings as errors; CI runs it.
+werror: deps
+	cmake -S . -B $(BUILD)-werror -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELOMAR_WERROR=ON -DVELOMAR_BUILD_BENCH=ON
+	cmake --build $(BUILD)-werror -j$(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -5,8 +5,10 @@
 #include "Linker.h"
 #include "Messages.h"
 #include "Notice.h"
+#include "ProgramFiles.h"
 #include "Qirvan.h"
 #include "QtChinese.h"
+#include "SessionEnd.h"
 #include "Statistics.h"
 #include "TestUtil.h"
 #include "Twips.h"
@@ -23,6 +25,8 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSessionManager>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -33,6 +37,8 @@
 #include <QToolTip>
 
 #include <tuple>
+
+#include <unistd.h>
 
 // The modifiers held at the press and at the release of A, whether all is selected, the characters typed.
 using KeyA = std::tuple<Qt::KeyboardModifiers, Qt::KeyboardModifiers, bool, int>;
@@ -49,6 +55,14 @@ class TestForm1 : public QObject
     std::unique_ptr<Form1> m_w;
     QStringList m_shown; // "icon|caption|text" of every message box, and what each dialog answer() answers shows
     QStringList m_names; // typed into the file dialogs in turn
+    QTemporaryDir m_home;
+
+    // The fixtures; the unprivileged run reads a copy of them.
+    static QString testData(const char *name)
+    {
+        return qEnvironmentVariable("VELOMAR_TEST_DATA", QStringLiteral(VELOMAR_TEST_DATA)) + u'/' +
+               QLatin1String(name);
+    }
 
     static QString chinese(int n) { return QString(n, QChar(0x6587)); }
     template <typename T = QWidget> T *child(const char *name) { return m_w->findChild<T *>(name); }
@@ -102,7 +116,12 @@ class TestForm1 : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(LoadQtChinese()); }
+    void initTestCase()
+    {
+        QVERIFY(LoadQtChinese());
+        qputenv("HOME", m_home.path().toLocal8Bit()); // the per-user folder of whoever runs the tests
+        QStandardPaths::setTestModeEnabled(true);
+    }
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -533,6 +552,113 @@ private Q_SLOTS:
         m_w->close();
         QCOMPARE(Gbk::decode(readFile(ini)),
                  "[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=0\r\n链接格式=0\r\n避开标签=1\r\n生成后复制=1\r\n");
+    }
+
+    // The main window's start-up and shut-down, twice in a row, with the program folder and the
+    // per-user folder in different states: each session adds a keyword and flips 斜体, and nothing
+    // of either session is lost. Cases that need file permissions run in the unprivileged run.
+    void windowFiles_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("list"); // Data.txt beside the program at the end
+        QTest::addColumn<QString>("movedTo"); // "stand-in" when the list went there instead
+        QTest::addColumn<QString>("box");     // in each message at shut-down (empty: none)
+        const QByteArray fixture = readFile(testData("Data.txt"));
+        const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n乌龙|\r\n\r\n");
+        const QString moved = "已改为保存到", nowhere = "以下位置都无法写入";
+        const auto row = [](const char *name, const char *fault, const QByteArray &list, const char *movedTo = "",
+                            const QString &box = {}) {
+            QTest::newRow(name) << QString(fault) << list << QString(movedTo) << box;
+        };
+        row("GBK list that is valid UTF-8", "", added);
+        row("UTF-8 list with its mark stays so", "utf-8", {});
+        row("no read permission: left alone", "unreadable", fixture);
+        row("read-only program folder", "read-only folder", fixture, "stand-in");
+        row("read-only list", "read-only list", fixture, "stand-in", moved);
+        row("a folder in place of the list", "folder list", {});
+        row("read-only settings", "read-only settings", added);
+        row("write-only settings", "write-only settings", added);
+        row("program folder removed", "removed", {}, "stand-in", moved);
+        row("and the session ends first", "removed, session ends", {}, "stand-in", moved);
+        row("and no per-user folder", "removed, no user folder", {}, "", nowhere);
+    }
+    void windowFiles()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, list);
+        QFETCH(QString, movedTo);
+        QFETCH(QString, box);
+        if ((fault.contains("-only") || fault.startsWith("un")) && geteuid() == 0)
+            QSKIP("root reads and writes every file: the unprivileged run of this test covers this case");
+        QTemporaryDir program;
+        const QString data = program.filePath("Data.txt"), ini = program.filePath("Setting.ini");
+        const QByteArray settings = gbk("[Setting]\r\n粗体=1\r\n斜体=0\r\n新窗口打开=0\r\n生成后复制=0\r\n");
+        const QByteArray utf8 = "\xEF\xBB\xBF" + u"绿茶|\r\n红茶|\r\n"_qs.toUtf8();
+        if (fault == "folder list")
+            QVERIFY(QDir(program.path()).mkpath("Data.txt/x"));
+        else
+            writeFile(data, fault == "utf-8" ? utf8 : readFile(testData("Data.txt")));
+        if (fault == "utf-8")
+            list = utf8 + u"白茶|\r\n乌龙|\r\n\r\n"_qs.toUtf8();
+        writeFile(ini, settings);
+        QVERIFY(QDir(m_home.filePath(".qttest")).removeRecursively()); // the per-user folder and all above it
+        if (fault.contains("no user folder"))
+            writeFile(m_home.filePath(".qttest"), "a file in the way");
+        const auto set = [](const QString &file, QFileDevice::Permissions p) { QFile::setPermissions(file, p); };
+        if (fault == "unreadable" || fault == "read-only list")
+            set(data, fault == "unreadable" ? QFileDevice::Permissions() : QFileDevice::ReadOwner);
+        if (fault.endsWith("settings"))
+            set(ini, fault.startsWith("read") ? QFileDevice::ReadOwner : QFileDevice::WriteOwner);
+        if (fault == "read-only folder")
+            set(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+        const int sessions = fault.startsWith("removed") ? 1 : 2,
+                  shown = fault == "unreadable" || fault == "folder list" ? 0 : 2;
+        for (int session = 0; session < sessions; ++session) {
+            Form1 window(ProgramFiles::locate(program.path()));
+            QVERIFY(window.Form_Load());
+            QCOMPARE(window.table().count(), shown ? shown + session : 0);
+            auto *bold = window.findChild<QCheckBox *>("CB"), *italic = window.findChild<QCheckBox *>("CI");
+            QCOMPARE(bold->checkState(), fault == "write-only settings" ? Qt::CheckState(session * 2) : Qt::Checked);
+            QCOMPARE(italic->checkState(), session ? Qt::Checked : Qt::Unchecked);
+            bold->setChecked(true);
+            italic->click();
+            if (shown)
+                window.table().append(session ? "乌龙" : "白茶", QString());
+            if (fault.startsWith("removed"))
+                QVERIFY(QDir(program.path()).removeRecursively());
+            if (fault.endsWith("session ends")) { // saved as at a close, with no box to hold the logout up
+                SessionEnd sessionEnd(window);
+                Q_EMIT qApp->commitDataRequest(*qApp->findChild<QSessionManager *>());
+                QVERIFY(QFile::exists(ProgramFilePath(StandInFolder(program.path()), DataFileName)));
+                QVERIFY(m_shown.isEmpty());
+            }
+            window.close();
+        }
+        set(program.path(), QFile::permissions(m_home.path()));
+        if (fault != "folder list")
+            set(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        set(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(m_home.filePath(".qttest"));
+        QCOMPARE(readFile(data), list);
+        if (!movedTo.isEmpty())
+            QCOMPARE(readFile(ProgramFilePath(StandInFolder(program.path()), DataFileName)),
+                     readFile(testData("Data.txt")).chopped(2) +
+                         gbk(sessions == 1 ? "白茶|\r\n\r\n" : "白茶|\r\n乌龙|\r\n\r\n"));
+        QCOMPARE(m_shown.size(), box.isEmpty() ? 0 : sessions);
+        for (const QString &text : std::as_const(m_shown))
+            QVERIFY2(text.startsWith(QString("%1|提示|").arg(QMessageBox::Information)) && text.contains(box) &&
+                         text.contains(QDir::toNativeSeparators(data)),
+                     qPrintable(text));
+        // The options of the last session are read at the next start, wherever they went; a file
+        // that could not be read is never replaced.
+        if (fault.startsWith("write-only") || fault.startsWith("read-only"))
+            QCOMPARE(readFile(ini), settings);
+        Form1 next(ProgramFiles::locate(program.path()));
+        QVERIFY(next.Form_Load());
+        const auto state = [&](const char *name) { return next.findChild<QCheckBox *>(name)->checkState(); };
+        if (!fault.contains("no user folder"))
+            QCOMPARE(QList({state("CB"), state("CI")}), QList({Qt::Checked, Qt::CheckState(sessions % 2 * 2)}));
     }
 
     // The caption's running statistics against a full count of the article, after every edit of a
