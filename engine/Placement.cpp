@@ -66,8 +66,8 @@ Ranges Outside(const Ranges &within, const QList<std::pair<qsizetype, qsizetype>
 
 qsizetype Nearest(const Ranges &allowed, qsizetype point)
 {
-    const auto after = std::lower_bound(allowed.begin(), allowed.end(), point,
-                                        [](const Range &r, qsizetype p) { return r.last < p; });
+    const auto after =
+        std::lower_bound(allowed.begin(), allowed.end(), point, [](const Range &r, qsizetype p) { return r.last < p; });
     if (after != allowed.end())
         return std::max(after->first, point);
     return allowed.isEmpty() ? point : allowed.last().last;
@@ -79,7 +79,8 @@ Ranges TextPlaces(QStringView text)
     qsizetype first = 0;
     for (qsizetype p = 1; p < text.size(); ++p) {
         const QChar before = text[p - 1], after = text[p];
-        const bool splits = (before == u'\r' && after == u'\n') || (before.isHighSurrogate() && after.isLowSurrogate()) ||
+        const bool splits = (before == u'\r' && after == u'\n') ||
+                            (before.isHighSurrogate() && after.isLowSurrogate()) ||
                             (runCharacter(before) && runCharacter(after));
         if (splits) {
             append(out, first, p - 1);
@@ -96,8 +97,8 @@ Ranges MarkdownSafePlaces(QStringView text)
     qsizetype first = 0;
     for (qsizetype p = 0; p <= text.size(); ++p) {
         const QChar before = p > 0 ? text[p - 1] : QChar(), after = p < text.size() ? text[p] : QChar();
-        const bool changes = before == u'!' || before == u'\\' || before == u'*' || before == u'_' || after == u'*' ||
-                             after == u'_';
+        const bool changes =
+            before == u'!' || before == u'\\' || before == u'*' || before == u'_' || after == u'*' || after == u'_';
         if (changes) {
             append(out, first, p - 1);
             first = p + 1;

@@ -35,10 +35,11 @@ static void initResources()
 Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_files(files), m_versionCheck(std::move(versionCheck)), m_engine(m_table, m_random, *this)
+      m_files(files), m_versionCheck(std::move(versionCheck))
 {
     initResources();
     buildControls();
+    m_engine.emplace(m_table, m_random, LinkInserter::View{this, Text1, Label5, [this] { return options(); }});
     Text1->setInitialText(UsageText());
 
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
@@ -93,12 +94,12 @@ bool Form1::Form_Load()
 
     Centring::centreOnScreen(this);
 
-    setWindowTitle(CaptionPrefix + m_engine.Tongji());
+    setWindowTitle(CaptionPrefix + m_engine->Tongji());
 
     if (m_versionCheck && m_versionCheck(*this))
         return false;
 
-    m_engine.Getkey1();
+    m_engine->Getkey1();
     return true;
 }
 
@@ -176,15 +177,15 @@ void Form1::setLabel1Colour(const QColor &colour)
 
 void Form1::Text1_Change()
 {
-    const QString stats = m_engine.Tongji();
-    Label4->setText(QString::number(m_engine.HanziCount()));
+    const QString stats = m_engine->Tongji();
+    Label4->setText(QString::number(m_engine->HanziCount()));
     m_notice->Xianshi();
     setWindowTitle(CaptionPrefix + stats);
 }
 
 void Form1::Command1_Click()
 {
-    m_engine.Generate();
+    m_engine->Generate();
 }
 
 void Form1::Command2_Click()
@@ -207,10 +208,5 @@ void Form1::Del_Click()
 
 void Form1::Label5_Click()
 {
-    m_engine.Getkey1();
-}
-
-void Form1::setPreviewCaption(const QString &caption)
-{
-    Label5->setText(caption);
+    m_engine->Getkey1();
 }

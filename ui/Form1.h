@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ArticleEditor;
 class ClickLabel;
@@ -53,11 +54,9 @@ public:
     void Form_Unload(bool unattended = false);
 
     KeywordTable &table() { return m_table; }
-    LinkInserter &engine() { return m_engine; }
-    ArticleEditor &articleEditor() const { return *Text1; }
+    LinkInserter &engine() { return *m_engine; }
     // The options as the controls show them; a grayed box counts as off.
     Options options() const;
-    void setPreviewCaption(const QString &caption);
     Notice &notice() { return *m_notice; }
     QWidget *subscriptionDialog() const { return m_fmail; }
     // The mailing-list service the subscription dialog talks to; the build's own by default.
@@ -105,7 +104,7 @@ private:
     VersionCheck m_versionCheck;
     KeywordTable m_table;
     ClockStirredRandom m_random;
-    LinkInserter m_engine;
+    std::optional<LinkInserter> m_engine; // made once the controls it works exist
 
     QTabWidget *SSTab1 = nullptr;
     TabPage *m_page0 = nullptr;

@@ -1,22 +1,22 @@
 #include "LinkInserter.h"
 
 #include "ArticleEditor.h"
-#include "Form1.h"
 #include "KeywordTable.h"
 #include "Messages.h"
 #include "TextCut.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 
-LinkInserter::LinkInserter(const KeywordTable &table, RandomSource &random, Form1 &window)
-    : m_table(table), m_random(random), m_window(window)
+LinkInserter::LinkInserter(const KeywordTable &table, RandomSource &random, View view)
+    : m_table(table), m_random(random), m_view(std::move(view))
 {
 }
 
 void LinkInserter::GetKey()
 {
-    const Options options = m_window.options();
+    const Options options = m_view.options();
     m_pending = Linker::Draw(m_table, 2, options, m_random, m_rotation);
     QStringList shown;
     for (const Linker::Link &link : m_pending) {
@@ -28,7 +28,7 @@ void LinkInserter::GetKey()
                                     ? GetBetweenPart(link.markup, QStringLiteral("alt=\""), QStringLiteral("\">"))
                                     : link.keyWord));
     }
-    m_window.setPreviewCaption(QStringLiteral("①") + shown.value(0) + QStringLiteral("  ②") + shown.value(1));
+    m_view.preview->setText(QStringLiteral("①") + shown.value(0) + QStringLiteral("  ②") + shown.value(1));
 }
 
 void LinkInserter::Getkey1()
@@ -36,12 +36,12 @@ void LinkInserter::Getkey1()
     if (m_table.count() >= Linker::MinimumRecords)
         GetKey();
     else
-        m_window.setPreviewCaption(QStringLiteral("关键字少于2个"));
+        m_view.preview->setText(QStringLiteral("关键字少于2个"));
 }
 
 QString LinkInserter::Tongji()
 {
-    const ArticleStatistics stats = m_window.articleEditor().statistics();
+    const ArticleStatistics stats = m_view.editor->statistics();
     m_hanziCount = stats.chinese;
     return StatisticsText(stats);
 }
@@ -50,16 +50,16 @@ void LinkInserter::Generate()
 {
     if (m_table.count() >= Linker::MinimumRecords)
         Tongji(); // the count is taken only once the list has passed
-    ArticleEditor &editor = m_window.articleEditor();
-    const Options options = m_window.options();
+    ArticleEditor &editor = *m_view.editor;
+    const Options options = m_view.options();
     const Linker::Result linked = Linker::LinkArticle(editor.articleText(), {PendingLink1(), PendingLink2()}, options,
                                                       m_table.count(), m_hanziCount);
     switch (linked.refusal) {
     case Linker::Refusal::TooFewRecords:
-        Messages::Show(&m_window, QMessageBox::Warning, QStringLiteral("关键字少于两个？多加点吧！"));
+        Messages::Show(m_view.window, QMessageBox::Warning, QStringLiteral("关键字少于两个？多加点吧！"));
         return;
     case Linker::Refusal::TooFewChinese:
-        Messages::Show(&m_window, QMessageBox::Warning, QStringLiteral("文章字数不能少于80个字，多写点吧！"));
+        Messages::Show(m_view.window, QMessageBox::Warning, QStringLiteral("文章字数不能少于80个字，多写点吧！"));
         return;
     case Linker::Refusal::None:
         break;

@@ -6,8 +6,12 @@
 
 #include <QString>
 
-class Form1;
+#include <functional>
+
+class ArticleEditor;
 class KeywordTable;
+class QLabel;
+class QWidget;
 
 // The generate button's controller. It keeps the pending pair: two links drawn in advance and
 // shown in the preview, so the user sees which keywords the next press will use. The linking
@@ -18,7 +22,17 @@ class LinkInserter
     Q_DISABLE_COPY_MOVE(LinkInserter)
 
 public:
-    LinkInserter(const KeywordTable &table, RandomSource &random, Form1 &window);
+    // The controls it works: the window (the parent of its message boxes), the article editor, the
+    // preview label, and the options as the window's controls show them.
+    struct View
+    {
+        QWidget *window;
+        ArticleEditor *editor;
+        QLabel *preview;
+        std::function<Options()> options;
+    };
+
+    LinkInserter(const KeywordTable &table, RandomSource &random, View view);
 
     // Draws a new pending pair and shows its keywords in the preview. Needs two records.
     void GetKey();
@@ -38,7 +52,7 @@ public:
 private:
     const KeywordTable &m_table;
     RandomSource &m_random;
-    Form1 &m_window;
+    View m_view;
     QList<Linker::Link> m_pending;
     KeywordRotation m_rotation;
     qint64 m_hanziCount = 0;
