@@ -308,10 +308,16 @@ private Q_SLOTS:
         f.table.append("F", "f");
         draws(60);
         cycles("BCDEF");
-        f.table.clear(); // equal mark-ups still make a pair differ
-        f.table.append(QList<KeywordTable::Record>{{"A", "A"}, {"A", "A"}, {"B", "B"}});
-        draws(30);
-        QCOMPARE(drawn.count('B'), 30);
+        // Records with equal links count as one, equal keywords or not: every pair holds the other link.
+        const std::pair<QList<KeywordTable::Record>, QString> equalLinks[] = {
+            {{{"A", "A"}, {"A", "A"}, {"B", "B"}}, "B"},
+            {{{"甲", "http://l1.example/"}, {"乙", "http://l1.example/"}, {"丙", "http://l2.example/"}}, "丙"}};
+        for (const auto &[records, other] : equalLinks) {
+            f.table.clear();
+            f.table.append(records);
+            draws(30);
+            QCOMPARE(drawn.count(other), 30);
+        }
     }
 
     void draws()
