@@ -89,6 +89,12 @@ private Q_SLOTS:
             {"Markdown keyword", "2100", "a]b*c_d\\`~<&|[", "L", "[**a\\]b\\*c\\_d\\\\\\`\\~\\<\\&\\|\\[**](L)"},
             {"Markdown link", "2000", "K", "http://a/b (c)<d>\\e", "[K](http://a/b%20\\(c\\)\\<d\\>\\\\e)"},
             {"Markdown empty keyword keeps no stars", "2110", "", "L", "[](L)"},
+            {"Markdown spaces outside the emphasis", "2110", " 乌龙\t", "L", "[ ***乌龙***\t](L)"},
+            {"line breaks: spaces in the keyword", "2100", "分\u2028行\r\n", "a\u2029b\u0085c",
+             "[**分 行**  ](a%E2%80%A9b%C2%85c)"},
+            {"UBB line breaks", "1000", "分\u0085行", "a\u2028b\n", "[url=a%E2%80%A8b%0A]分 行[/url]"},
+            {"HTML line breaks, nothing else", "0000", "分\u2029行", "a\r\nb\u2028 \"",
+             "<a href=\"a%0D%0Ab%E2%80%A8 \"\" alt=\"分 行\">分 行</a>"},
         };
         for (const auto &r : rows)
             QTest::newRow(r[0]) << QString(r[1]) << QString(r[2]) << QString(r[3]) << QString(r[4]);
