@@ -32,8 +32,8 @@ qsizetype KeywordRotation::next(qsizetype count, quint64 revision, RandomSource 
     auto pick = [&] { return acceptable ? std::find_if(m_queue.begin(), m_queue.end(), acceptable) : m_queue.begin(); };
     auto found = pick();
     if (found == m_queue.end()) {
-        // What is left of this cycle may not come now: it all makes the same link as the one that
-        // just came, so every distinct link has had its turn. A new cycle starts.
+        // What is left of this cycle may not come now: it all has a link that already came, so
+        // every distinct link has had its turn. A new cycle starts.
         m_queue.clear();
         appendCycle(count, random);
         found = pick();

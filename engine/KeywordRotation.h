@@ -13,8 +13,9 @@ class KeywordRotation
 public:
     // The next position of the cycle for a table of count records at the given revision. A position
     // that `acceptable` refuses is passed over and stays in the cycle for a later draw. When none
-    // left in the cycle is acceptable (records whose links equal the one refused), a new cycle
-    // starts, and only when no record at all is acceptable is its first one taken anyway.
+    // left in the cycle is acceptable (the linker refuses records whose links equal one drawn
+    // before), a new cycle starts, and only when no record at all is acceptable is its first one
+    // taken anyway.
     qsizetype next(qsizetype count, quint64 revision, RandomSource &random,
                    const std::function<bool(qsizetype)> &acceptable = {});
     void restart();

@@ -88,6 +88,7 @@ QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &opti
 {
     Q_ASSERT(table.count() >= 1);
     QList<Link> links;
+    QStringList targets; // the records' links drawn so far, for the rotation
     auto isNew = [&](const Link &link) {
         return std::none_of(links.begin(), links.end(), [&](const Link &l) { return l.markup == link.markup; });
     };
@@ -96,11 +97,12 @@ QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &opti
     while (links.size() < count) {
         Link link;
         if (options.rotateKeywords) {
-            // Differs from those before whenever any record's mark-up does.
-            link = drawn(table,
-                         rotation.next(table.count(), table.revision(), random,
-                                       [&](qsizetype i) { return isNew(drawn(table, i, options)); }),
-                         options);
+            // Records with equal links count as one, whatever their keywords: the link differs from
+            // those before whenever any record's link does.
+            const qsizetype position = rotation.next(table.count(), table.revision(), random,
+                                                     [&](qsizetype i) { return !targets.contains(table.link(i)); });
+            link = drawn(table, position, options);
+            targets.append(table.link(position));
         } else {
             for (int attempts = 1;; ++attempts) {
                 link = drawn(table, random.position(table.count()), options);

@@ -55,8 +55,9 @@ Result LinkArticle(QStringView article, const QStringList &markups, const Option
                    std::optional<qint64> chinese = std::nullopt);
 
 // `count` links drawn from the table, in the options' format and style, each differing in mark-up
-// from those before it when MaxDraws draws allow, or, with 轮换关键字 on, taken from the rotation.
-// The table must hold a record; the rotation restarts whenever it is off.
+// from those before it when MaxDraws draws allow, or, with 轮换关键字 on, taken from the rotation,
+// each with a link (the record's, not its mark-up) other than those before it whenever the table
+// holds one. The table must hold a record; the rotation restarts whenever it is off.
 QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &options, RandomSource &random,
                  KeywordRotation &rotation);
 

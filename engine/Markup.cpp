@@ -2,15 +2,27 @@
 
 namespace {
 
+// The character's UTF-8 bytes as %XX.
 QString percentEncoded(QChar c)
 {
-    return u'%' + QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+    QString out;
+    for (const char byte : QString(c).toUtf8())
+        out += u'%' + QString::number(quint8(byte), 16).rightJustified(2, u'0').toUpper();
+    return out;
 }
 
-// Blanks and controls have no place in a link target, in either format.
+// What the editor shows as a line break. Mark-up holding one would not be the text the editor
+// shows: it would grow by a unit per break (CR LF) and the marks of the inserted links would slip.
+bool lineBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c.unicode() == 0x85 || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+// Blanks, controls and line breaks have no place in a link target, in either format.
 bool blankOrControl(QChar c)
 {
-    return c.unicode() <= 0x20 || c.unicode() == 0x7F;
+    return c.unicode() <= 0x20 || c.unicode() == 0x7F || lineBreak(c);
 }
 
 QString escaped(const QString &text, auto replacement)
@@ -20,6 +32,14 @@ QString escaped(const QString &text, auto replacement)
     for (QChar c : text)
         out += replacement(c);
     return out;
+}
+
+// A keyword stays on one line: its line breaks show as spaces.
+QString oneLine(QString text)
+{
+    for (QChar &c : text)
+        c = lineBreak(c) ? QChar(u' ') : c;
+    return text;
 }
 
 // UBB and Markdown mark-up is built straight from the record, not from the HTML template: the
@@ -36,15 +56,22 @@ QString BuildFormattedMarkup(const QString &keyWord, const QString &link, const 
         return text;
     }
     // Emphasis goes inside the brackets: "**" between a Chinese character and "[" is not
-    // recognised as emphasis by CommonMark, while "[**" and "**]" always are.
-    QString text = MarkdownText(keyWord);
-    if (!text.isEmpty()) {
+    // recognised as emphasis by CommonMark, while "[**" and "**]" always are. The keyword's own
+    // leading and trailing spaces stay outside it: "**" next to a space is not emphasis either.
+    const QString text = MarkdownText(keyWord);
+    qsizetype lead = 0, end = text.size();
+    while (lead < end && text[lead].isSpace())
+        ++lead;
+    while (end > lead && text[end - 1].isSpace())
+        --end;
+    QString emphasised = text.sliced(lead, end - lead);
+    if (!emphasised.isEmpty()) {
         if (bold)
-            text = QStringLiteral("**") + text + QStringLiteral("**");
+            emphasised = QStringLiteral("**") + emphasised + QStringLiteral("**");
         if (italic)
-            text = u'*' + text + u'*';
+            emphasised = u'*' + emphasised + u'*';
     }
-    return u'[' + text + QStringLiteral("](") + MarkdownLink(link) + u')';
+    return u'[' + text.first(lead) + emphasised + text.sliced(end) + QStringLiteral("](") + MarkdownLink(link) + u')';
 }
 
 } // namespace
@@ -52,7 +79,7 @@ QString BuildFormattedMarkup(const QString &keyWord, const QString &link, const 
 QString UbbText(const QString &text)
 {
     // BBCode has no escape character: brackets become their full-width forms, so no tag can start.
-    return escaped(text, [](QChar c) -> QString {
+    return escaped(oneLine(text), [](QChar c) -> QString {
         return c == u'[' ? QString(QChar(0xFF3B)) : c == u']' ? QString(QChar(0xFF3D)) : QString(c);
     });
 }
@@ -67,7 +94,7 @@ QString UbbLink(const QString &link)
 
 QString MarkdownText(const QString &text)
 {
-    return escaped(text, [](QChar c) -> QString {
+    return escaped(oneLine(text), [](QChar c) -> QString {
         return QStringView(u"\\`*_~[]<&|").contains(c) ? QString(u'\\') + c : QString(c);
     });
 }
@@ -86,10 +113,12 @@ QString BuildMarkup(const QString &keyWord, const QString &link, const Options &
 {
     if (options.format != LinkFormat::Html)
         return BuildFormattedMarkup(keyWord, link, options);
+    // Nothing else is escaped: the HTML mark-up has always been the record as it is.
     QString text = QStringLiteral("<a href=\"链接A\" alt=\"关键字A\">关键字A</a>");
-    text.replace(QStringLiteral("链接A"), link);
+    text.replace(QStringLiteral("链接A"),
+                 escaped(link, [](QChar c) { return lineBreak(c) ? percentEncoded(c) : QString(c); }));
     // Runs over the link too: a link holding the keyword placeholder gets the keyword.
-    text.replace(QStringLiteral("关键字A"), keyWord);
+    text.replace(QStringLiteral("关键字A"), oneLine(keyWord));
     if (options.bold)
         text = QStringLiteral("<B>") + text + QStringLiteral("</B>");
     if (options.italic)

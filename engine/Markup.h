@@ -10,7 +10,8 @@
 QString BuildMarkup(const QString &keyWord, const QString &link, const Options &options);
 
 // The keyword as UBB or Markdown link text, and the link as their link target, with every
-// character that would end the link early or turn into mark-up escaped.
+// character that would end the link early or turn into mark-up escaped. Line breaks become spaces
+// in the text and are percent-encoded in the target, in HTML too: the mark-up stays one line.
 QString UbbText(const QString &text);
 QString UbbLink(const QString &link);
 QString MarkdownText(const QString &text);

@@ -89,6 +89,12 @@ private Q_SLOTS:
             {"Markdown keyword", "2100", "a]b*c_d\\`~<&|[", "L", "[**a\\]b\\*c\\_d\\\\\\`\\~\\<\\&\\|\\[**](L)"},
             {"Markdown link", "2000", "K", "http://a/b (c)<d>\\e", "[K](http://a/b%20\\(c\\)\\<d\\>\\\\e)"},
             {"Markdown empty keyword keeps no stars", "2110", "", "L", "[](L)"},
+            {"Markdown spaces outside the emphasis", "2110", " 乌龙\t", "L", "[ ***乌龙***\t](L)"},
+            {"line breaks: spaces in the keyword", "2100", "分\u2028行\r\n", "a\u2029b\u0085c",
+             "[**分 行**  ](a%E2%80%A9b%C2%85c)"},
+            {"UBB line breaks", "1000", "分\u0085行", "a\u2028b\n", "[url=a%E2%80%A8b%0A]分 行[/url]"},
+            {"HTML line breaks, nothing else", "0000", "分\u2029行", "a\r\nb\u2028 \"",
+             "<a href=\"a%0D%0Ab%E2%80%A8 \"\" alt=\"分 行\">分 行</a>"},
         };
         for (const auto &r : rows)
             QTest::newRow(r[0]) << QString(r[1]) << QString(r[2]) << QString(r[3]) << QString(r[4]);
@@ -308,10 +314,16 @@ private Q_SLOTS:
         f.table.append("F", "f");
         draws(60);
         cycles("BCDEF");
-        f.table.clear(); // equal mark-ups still make a pair differ
-        f.table.append(QList<KeywordTable::Record>{{"A", "A"}, {"A", "A"}, {"B", "B"}});
-        draws(30);
-        QCOMPARE(drawn.count('B'), 30);
+        // Records with equal links count as one, equal keywords or not: every pair holds the other link.
+        const std::pair<QList<KeywordTable::Record>, QString> equalLinks[] = {
+            {{{"A", "A"}, {"A", "A"}, {"B", "B"}}, "B"},
+            {{{"甲", "http://l1.example/"}, {"乙", "http://l1.example/"}, {"丙", "http://l2.example/"}}, "丙"}};
+        for (const auto &[records, other] : equalLinks) {
+            f.table.clear();
+            f.table.append(records);
+            draws(30);
+            QCOMPARE(drawn.count(other), 30);
+        }
     }
 
     void draws()
