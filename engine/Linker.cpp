@@ -2,7 +2,7 @@
 
 #include "KeywordTable.h"
 #include "Markup.h"
-#include "MarkupAvoidance.h"
+#include "Placement.h"
 
 #include <algorithm>
 
@@ -43,13 +43,24 @@ QList<qsizetype> PointsFor(qsizetype length, qsizetype count)
 
 QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &options)
 {
-    // A point first moves out of a CR LF or surrogate pair, then out of mark-up; the second move
-    // never lands inside such a pair again. Points moved on their own may cross: they are sorted.
     QList<qsizetype> points = PointsFor(article.size(), count);
-    const QList<const ProtectedSpans *> providers =
-        options.avoidMarkup ? ProtectedSpansFor(options.format) : QList<const ProtectedSpans *>();
-    for (qsizetype &point : points)
-        point = MovePoint(article, outsidePairs(article, point), providers);
+    if (options.avoidMarkup) {
+        // The document is read once for all points.
+        const Placement::Ranges allowed = Placement::AllowedPlaces(article, options.format);
+        for (qsizetype &point : points)
+            point = Placement::Nearest(allowed, point);
+    } else {
+        for (qsizetype &point : points)
+            point = outsidePairs(article, point);
+        if (options.format == LinkFormat::Markdown) {
+            // A Markdown link must not turn the article's own "!", "\" or emphasis into something else.
+            const Placement::Ranges safe =
+                Placement::Intersect(Placement::MarkdownSafePlaces(article), Placement::PairPlaces(article));
+            for (qsizetype &point : points)
+                point = Placement::Nearest(safe, point);
+        }
+    }
+    // Points moved on their own may cross: they are sorted.
     std::sort(points.begin(), points.end());
     return points;
 }

@@ -41,9 +41,10 @@ struct Result
 // and after the third of three nearly equal parts of the rest; any other number is spread evenly,
 // the k-th of n at k·length/(n + 1).
 QList<qsizetype> PointsFor(qsizetype length, qsizetype count);
-// The points for this article: one that falls between the CR and the LF of a line break, or
-// between the halves of a surrogate pair, moves one unit back, before the pair; with the option
-// 避开标签 each then leaves the mark-up that holds it. In order, first to last.
+// The points for this article, in order. With the option 避开标签 each goes to the nearest position
+// the article's format allows (see Placement). Without it, a point that falls between the CR and the
+// LF of a line break, or between the halves of a surrogate pair, moves one unit back, before the
+// pair; a Markdown one then moves on past a "!", a "\" or an emphasis run it would change.
 QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &options);
 
 // `markups[k]` at `points[k]` (in order); the spans say where each went.

@@ -73,22 +73,38 @@ qsizetype Nearest(const Ranges &allowed, qsizetype point)
     return allowed.isEmpty() ? point : allowed.last().last;
 }
 
-Ranges TextPlaces(QStringView text)
+namespace {
+// The positions where `splits(before, after)` is false for the characters on either side.
+template <typename Splits> Ranges placesWhereNot(QStringView text, Splits splits)
 {
     Ranges out;
     qsizetype first = 0;
     for (qsizetype p = 1; p < text.size(); ++p) {
-        const QChar before = text[p - 1], after = text[p];
-        const bool splits = (before == u'\r' && after == u'\n') ||
-                            (before.isHighSurrogate() && after.isLowSurrogate()) ||
-                            (runCharacter(before) && runCharacter(after));
-        if (splits) {
+        if (splits(text[p - 1], text[p])) {
             append(out, first, p - 1);
             first = p + 1;
         }
     }
     append(out, first, text.size());
     return out;
+}
+
+bool splitsPair(QChar before, QChar after)
+{
+    return (before == u'\r' && after == u'\n') || (before.isHighSurrogate() && after.isLowSurrogate());
+}
+} // namespace
+
+Ranges PairPlaces(QStringView text)
+{
+    return placesWhereNot(text, splitsPair);
+}
+
+Ranges TextPlaces(QStringView text)
+{
+    return placesWhereNot(text, [](QChar before, QChar after) {
+        return splitsPair(before, after) || (runCharacter(before) && runCharacter(after));
+    });
 }
 
 Ranges MarkdownSafePlaces(QStringView text)

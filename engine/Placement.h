@@ -31,6 +31,8 @@ Ranges Outside(const Ranges &within, const QList<std::pair<qsizetype, qsizetype>
 // it; `point` itself when nothing is allowed.
 qsizetype Nearest(const Ranges &allowed, qsizetype point);
 
+// Positions that do not split a CR LF line break or a surrogate pair.
+Ranges PairPlaces(QStringView article);
 // Positions that split nothing in plain text: not between the CR and the LF of a line break, not
 // between the halves of a surrogate pair, not inside a run of ASCII letters, digits and
 // punctuation other than the mark-up characters < > [ ] (an English word, a number, a web
