@@ -70,11 +70,12 @@ void Form1::buildAdvancedPage()
                     whole(u"[url=链接]关键字[/url]") + QStringLiteral("；Markdown 写成 ") + whole(u"[关键字](链接)") +
                     QStringLiteral("。UBB 和 Markdown 没有") + whole(u"“新窗口打开”") + QStringLiteral("，勾选了也") +
                     whole(u"不起作用。") +
-                    QStringLiteral("\n\n避开标签：插入点落在 HTML 标签、字符实体、已有的链接，或英文单词、数字、网址"
-                                   "中间时，移到它的后面；后面再没有内容时，移到它的前面。中文之间的") +
-                    whole(u"插入点不动。") +
-                    QStringLiteral("\n\n轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮；增删或导入"
-                                   "关键字后") +
+                    QStringLiteral("\n\n避开标签：按所选的格式读整篇文章，链接只插在正文文字里，不进标签、代码、标题、"
+                                   "已有的链接和图片，不在表格的格子之间，也不拆开英文单词、数字和网址；插入点不合适时"
+                                   "移到后面最近的") +
+                    whole(u"合适位置") + QStringLiteral("，后面没有时移到") + whole(u"前面。") +
+                    QStringLiteral("\n\n轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮，链接相同的"
+                                   "关键字算一个；增删或导入关键字后") +
                     whole(u"重新开始。"));
     m_page2->place(Label6, 120, 2460, 8055, 2175);
 
