@@ -100,7 +100,7 @@ bool isWord(QChar c)
 
 QString fixture(const QString &name)
 {
-    return QString::fromUtf8(readFile(VELOMAR_TEST_DATA "/html/" + name)).replace("\n", "\r\n");
+    return QString::fromUtf8(readFile(testData("html/" + name))).replace("\n", "\r\n");
 }
 
 } // namespace
