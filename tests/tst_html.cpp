@@ -100,7 +100,7 @@ bool isWord(QChar c)
 
 QString fixture(const QString &name)
 {
-    return QString::fromUtf8(readFile(VELOMAR_TEST_DATA "/html/" + name)).replace("\n", "\r\n");
+    return QString::fromUtf8(readFile(testData("html/" + name))).replace("\n", "\r\n");
 }
 
 } // namespace
@@ -190,14 +190,17 @@ private Q_SLOTS:
         }
     }
 
-    // A link holds everything up to its end tag, however far.
+    // A link holds everything up to its end tag, however far, or to the end of an article without one.
     void longLink()
     {
-        const QString article = QString(10000, u'中') + "<a href=\"http://x.example/\">" + QString(100000, u'文') +
-                                "</a>" + QString(10000, u'中');
-        const qsizetype after = article.size() - 10000;
-        QCOMPARE(AllowedPlaces(article, LinkFormat::Html), (Ranges{{0, 10000}, {after, article.size()}}));
-        QCOMPARE(Nearest(AllowedPlaces(article, LinkFormat::Html), article.size() / 3), after);
+        const QString link = QString(10000, u'中') + "<a href=\"http://x.example/\">" + QString(100000, u'文');
+        for (const QString &rest : {"</a>" + QString(10000, u'中'), QString()}) {
+            const QString article = link + rest;
+            const qsizetype after = rest.isEmpty() ? 10000 : article.size() - 10000;
+            const Ranges places = AllowedPlaces(article, LinkFormat::Html);
+            QCOMPARE(places, (rest.isEmpty() ? Ranges{{0, 10000}} : Ranges{{0, 10000}, {after, article.size()}}));
+            QCOMPARE(Nearest(places, article.size() / 3), after);
+        }
     }
 };
 

@@ -68,8 +68,8 @@ private Q_SLOTS:
         row("after \\", 26, "\\文^", 53, 3, 81);
         row("emphasis", 24, "**加粗**文^", 53, 0, 79);
         const auto file = [](const char *name, int style, qsizetype count) {
-            const QString path = QStringLiteral(VELOMAR_TEST_DATA "/markdown/") + QString::fromUtf8(name);
-            QTest::newRow(name) << QString::fromUtf8(readFile(path)) << style << count;
+            QTest::newRow(name) << QString::fromUtf8(readFile(testData("markdown/" + QString::fromUtf8(name)))) << style
+                                << count;
         };
         file("constructs.md", 0, 171);
         file("libcbor-README.md", 1, 504);

@@ -36,14 +36,6 @@ QString rendered(QString s)
     return s;
 }
 
-// The article with "|" at each allowed position.
-QString shown(const QString &text, const Placement::Ranges &allowed)
-{
-    QString out;
-    for (qsizetype p = 0; p <= text.size(); ++p)
-        out += (Placement::Nearest(allowed, p) == p ? "|" : "") + text.sliced(p, p < text.size() ? 1 : 0);
-    return out;
-}
 } // namespace
 
 class TestUbb : public QObject
@@ -78,9 +70,8 @@ private Q_SLOTS:
                                        << "" << QList<qsizetype>{58, 108};
         QTest::newRow("far") << zh + "[url=http://x.example/]" + wen + "[/url]" + zh << ""
                              << QList<qsizetype>{9029, 9355};
-        for (const QString &name : QDir(VELOMAR_TEST_DATA "/ubb").entryList({"*.txt"}))
-            QTest::newRow(qPrintable(name))
-                << QString(readFile(VELOMAR_TEST_DATA "/ubb/" + name)) << "" << QList<qsizetype>();
+        for (const QString &name : QDir(testData("ubb")).entryList({"*.txt"}))
+            QTest::newRow(qPrintable(name)) << QString(readFile(testData("ubb/" + name))) << "" << QList<qsizetype>();
     }
     void places()
     {
