@@ -114,7 +114,7 @@ bool closed(const GumboNode *node)
 }
 
 // Elements shown inside a line of text.
-bool inline_(GumboTag tag)
+bool inlineElement(GumboTag tag)
 {
     switch (tag) {
     case GUMBO_TAG_A:
@@ -164,7 +164,7 @@ bool inLine(const GumboNode *space)
     const GumboVector &siblings = space->parent->v.element.children;
     auto holds = [&](size_t k) {
         const auto *node = k < siblings.length ? static_cast<const GumboNode *>(siblings.data[k]) : nullptr;
-        return node && node->type == GUMBO_NODE_ELEMENT && inline_(node->v.element.tag) &&
+        return node && node->type == GUMBO_NODE_ELEMENT && inlineElement(node->v.element.tag) &&
                node->v.element.children.length > 0;
     };
     const size_t k = space->index_within_parent;
@@ -212,7 +212,8 @@ void markUp(const Utf8Text &text, qsizetype start, qsizetype end, Spans &marks)
     }
 }
 
-// The positions of the text a link may go into, and the mark-up inside it.
+// The positions of the text a link may go into, and the mark-up inside it. A template's content,
+// never shown, is a node type of its own and never entered.
 void collect(const GumboNode *body, const Utf8Text &text, Ranges &texts, Spans &marks)
 {
     const QByteArray &bytes = text.bytes();
@@ -244,9 +245,17 @@ void collect(const GumboNode *body, const Utf8Text &text, Ranges &texts, Spans &
     }
 }
 
+// gumbo's defaults without the parse errors, which are not wanted: recording each one copies the
+// open elements, which takes memory by the square of the nesting depth.
+const GumboOptions parsing = [] {
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    return options;
+}();
+
 struct OutputDeleter
 {
-    void operator()(GumboOutput *output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
+    void operator()(GumboOutput *output) const { gumbo_destroy_output(&parsing, output); }
 };
 
 } // namespace
@@ -267,7 +276,7 @@ Ranges HtmlPlaces(QStringView article)
     }
 
     const std::unique_ptr<GumboOutput, OutputDeleter> output(
-        gumbo_parse_with_options(&kGumboDefaultOptions, bytes.constData(), size_t(bytes.size())));
+        gumbo_parse_with_options(&parsing, bytes.constData(), size_t(bytes.size())));
     Ranges texts;
     const GumboVector &top = output->root->v.element.children;
     for (unsigned k = 0; k < top.length; ++k) {

@@ -128,17 +128,11 @@ private Q_SLOTS:
             QCOMPARE(Linker::PointsFor(length, count), points);
     }
 
-    // The range arithmetic every reader's places go through; "|" marks the allowed positions of a text.
+    // The rules every format shares, and UTF-8 offsets; "|" marks the allowed positions of a text. The range
+    // arithmetic is proved by the readers' suites, which try every position they allow.
     void places()
     {
         using namespace Placement;
-        const Ranges a{{0, 3}, {6, 9}}, b{{2, 7}, {9, 12}};
-        QCOMPARE(Intersect(a, b), (Ranges{{2, 3}, {6, 7}, {9, 9}}));
-        QCOMPARE(Outside(Everywhere(12), {{2, 3}, {4, 2}, {9, 1}}), (Ranges{{0, 2}, {6, 12}}));
-        QCOMPARE(Outside(b, {{1, 10}}), (Ranges{{11, 12}}));
-        const qsizetype nearest[][2] = {{0, 2}, {4, 4}, {8, 9}, {13, 12}};
-        for (const auto &[point, moved] : nearest)
-            QCOMPARE(Nearest(b, point), moved);
         QCOMPARE(Nearest({}, 5), 5);
         const QString text = u"中ab c\r\n😀!*x*"_qs;
         QCOMPARE(shown(text, TextPlaces(text)), u"|中|ab| |c|\r\n|😀|!*x*|"_qs);
