@@ -287,12 +287,8 @@ Ranges HtmlPlaces(QStringView article)
 
     std::sort(texts.begin(), texts.end(), [](const Range &a, const Range &b) { return a.first < b.first; });
     Ranges ranges;
-    for (const Range &r : std::as_const(texts)) {
-        if (!ranges.isEmpty() && ranges.last().last + 1 >= r.first)
-            ranges.last().last = std::max(ranges.last().last, r.last);
-        else
-            ranges.append(r);
-    }
+    for (const Range &r : std::as_const(texts))
+        Append(ranges, r.first, r.last);
     std::sort(marks.begin(), marks.end());
     return Outside(ranges, marks);
 }

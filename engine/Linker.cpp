@@ -13,10 +13,7 @@ qsizetype outsidePairs(QStringView article, qsizetype point)
 {
     if (point <= 0 || point >= article.size())
         return point;
-    const QChar before = article.at(point - 1), after = article.at(point);
-    const bool splitsLineBreak = before == u'\r' && after == u'\n';
-    const bool splitsCharacter = before.isHighSurrogate() && after.isLowSurrogate();
-    return splitsLineBreak || splitsCharacter ? point - 1 : point;
+    return Placement::SplitsPair(article.at(point - 1), article.at(point)) ? point - 1 : point;
 }
 
 Linker::Link drawn(const KeywordTable &table, qsizetype position, const Options &options)

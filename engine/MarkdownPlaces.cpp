@@ -315,15 +315,8 @@ Placement::Ranges Placement::MarkdownPlaces(QStringView article)
         return {};
     std::sort(reader.places.begin(), reader.places.end());
     Ranges places;
-    for (const auto &[first, last] : reader.places) {
-        const Range range = {utf8.position(first), utf8.position(last)};
-        if (range.first > range.last)
-            continue;
-        if (!places.isEmpty() && places.last().last + 1 >= range.first)
-            places.last().last = std::max(places.last().last, range.last);
-        else
-            places.append(range);
-    }
+    for (const auto &[first, last] : reader.places)
+        Append(places, utf8.position(first), utf8.position(last));
     // Nothing goes right before a bare web address, inside it or right after it, where GitHub
     // would take the link for more of the address; nor in lines GitHub reads otherwise.
     std::sort(reader.unread.begin(), reader.unread.end());

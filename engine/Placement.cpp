@@ -11,7 +11,9 @@ bool runCharacter(QChar c)
     return c.unicode() > 0x20 && c.unicode() < 0x7F && c != u'<' && c != u'>' && c != u'[' && c != u']';
 }
 
-void append(Ranges &ranges, qsizetype first, qsizetype last)
+} // namespace
+
+void Append(Ranges &ranges, qsizetype first, qsizetype last)
 {
     if (first > last)
         return;
@@ -20,7 +22,6 @@ void append(Ranges &ranges, qsizetype first, qsizetype last)
     else
         ranges.append({first, last});
 }
-} // namespace
 
 Ranges Everywhere(qsizetype length)
 {
@@ -31,7 +32,7 @@ Ranges Intersect(const Ranges &a, const Ranges &b)
 {
     Ranges out;
     for (qsizetype i = 0, j = 0; i < a.size() && j < b.size();) {
-        append(out, std::max(a[i].first, b[j].first), std::min(a[i].last, b[j].last));
+        Append(out, std::max(a[i].first, b[j].first), std::min(a[i].last, b[j].last));
         if (a[i].last < b[j].last)
             ++i;
         else
@@ -45,14 +46,14 @@ Ranges Outside(const Ranges &within, const QList<std::pair<qsizetype, qsizetype>
     // The positions strictly inside the spans, merged, and then what of `within` lies elsewhere.
     Ranges inside;
     for (const auto &[start, length] : spans)
-        append(inside, start + 1, start + length - 1);
+        Append(inside, start + 1, start + length - 1);
     Ranges out;
     qsizetype next = 0;
     auto keep = [&](qsizetype first, qsizetype last) {
         for (; next < within.size() && within[next].last < first; ++next) {
         }
         for (qsizetype k = next; k < within.size() && within[k].first <= last; ++k)
-            append(out, std::max(first, within[k].first), std::min(last, within[k].last));
+            Append(out, std::max(first, within[k].first), std::min(last, within[k].last));
     };
     qsizetype from = within.isEmpty() ? 0 : within.first().first;
     for (const Range &r : inside) {
@@ -81,29 +82,29 @@ template <typename Splits> Ranges placesWhereNot(QStringView text, Splits splits
     qsizetype first = 0;
     for (qsizetype p = 1; p < text.size(); ++p) {
         if (splits(text[p - 1], text[p])) {
-            append(out, first, p - 1);
+            Append(out, first, p - 1);
             first = p + 1;
         }
     }
-    append(out, first, text.size());
+    Append(out, first, text.size());
     return out;
-}
-
-bool splitsPair(QChar before, QChar after)
-{
-    return (before == u'\r' && after == u'\n') || (before.isHighSurrogate() && after.isLowSurrogate());
 }
 } // namespace
 
+bool SplitsPair(QChar before, QChar after)
+{
+    return (before == u'\r' && after == u'\n') || (before.isHighSurrogate() && after.isLowSurrogate());
+}
+
 Ranges PairPlaces(QStringView text)
 {
-    return placesWhereNot(text, splitsPair);
+    return placesWhereNot(text, SplitsPair);
 }
 
 Ranges TextPlaces(QStringView text)
 {
     return placesWhereNot(text, [](QChar before, QChar after) {
-        return splitsPair(before, after) || (runCharacter(before) && runCharacter(after));
+        return SplitsPair(before, after) || (runCharacter(before) && runCharacter(after));
     });
 }
 
@@ -116,11 +117,11 @@ Ranges MarkdownSafePlaces(QStringView text)
         const bool changes =
             before == u'!' || before == u'\\' || before == u'*' || before == u'_' || after == u'*' || after == u'_';
         if (changes) {
-            append(out, first, p - 1);
+            Append(out, first, p - 1);
             first = p + 1;
         }
     }
-    append(out, first, text.size());
+    Append(out, first, text.size());
     return out;
 }
 

@@ -20,6 +20,9 @@ struct Range
 // In order, disjoint and not touching.
 using Ranges = QList<Range>;
 
+// Adds first..last to ranges built in order of their first position, joining it to the last range
+// when they overlap or touch; an empty span (first > last) adds nothing.
+void Append(Ranges &ranges, qsizetype first, qsizetype last);
 // Every position of an article of `length` units.
 Ranges Everywhere(qsizetype length);
 // The positions in both.
@@ -31,6 +34,8 @@ Ranges Outside(const Ranges &within, const QList<std::pair<qsizetype, qsizetype>
 // it; `point` itself when nothing is allowed.
 qsizetype Nearest(const Ranges &allowed, qsizetype point);
 
+// Whether a position between these two characters splits a CR LF line break or a surrogate pair.
+bool SplitsPair(QChar before, QChar after);
 // Positions that do not split a CR LF line break or a surrogate pair.
 Ranges PairPlaces(QStringView article);
 // Positions that split nothing in plain text: not between the CR and the LF of a line break, not
