@@ -44,3 +44,28 @@ qsizetype KeywordRotation::next(qsizetype count, quint64 revision, RandomSource 
     m_queue.erase(found);
     return position;
 }
+
+QList<qsizetype> KeywordRotation::ranks(qsizetype count) const
+{
+    QList<qsizetype> out(count + 1);
+    for (qsizetype p = 1; p <= count; ++p)
+        out[p] = m_queue.size() + p;
+    if (count == m_count) {
+        for (qsizetype k = 0; k < m_queue.size(); ++k)
+            out[m_queue[k]] = k;
+    }
+    return out;
+}
+
+void KeywordRotation::take(qsizetype position)
+{
+    m_queue.removeOne(position);
+}
+
+void KeywordRotation::putBack(const QList<qsizetype> &positions)
+{
+    for (qsizetype k = positions.size() - 1; k >= 0; --k) {
+        if (positions[k] >= 1 && positions[k] <= m_count && !m_queue.contains(positions[k]))
+            m_queue.prepend(positions[k]);
+    }
+}

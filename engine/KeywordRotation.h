@@ -20,6 +20,15 @@ public:
                    const std::function<bool(qsizetype)> &acceptable = {});
     void restart();
 
+    // For each position 1..count (index 0 unused), its place in what is left of the cycle, 0 for
+    // the next; a position the cycle no longer holds (any, before a cycle) comes after all of them,
+    // in table order.
+    QList<qsizetype> ranks(qsizetype count) const;
+    // Takes a position out of the cycle, as if drawn; one the cycle does not hold stays out.
+    void take(qsizetype position);
+    // Gives drawn positions back, to come next in the order given.
+    void putBack(const QList<qsizetype> &positions);
+
 private:
     void appendCycle(qsizetype count, RandomSource &random);
 

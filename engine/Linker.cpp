@@ -1,24 +1,94 @@
 #include "Linker.h"
 
+#include "KeywordMatcher.h"
 #include "KeywordTable.h"
 #include "Markup.h"
 #include "Placement.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 // A link between CR and LF would leave a lone CR, which the editor turns into a second line
 // break; one between the halves of a surrogate pair would break the character in two.
-qsizetype outsidePairs(QStringView article, qsizetype point)
+qsizetype outsidePairs(qsizetype length, const Linker::CharacterAt &at, qsizetype point)
 {
-    if (point <= 0 || point >= article.size())
+    if (point <= 0 || point >= length)
         return point;
-    return Placement::SplitsPair(article.at(point - 1), article.at(point)) ? point - 1 : point;
+    return Placement::SplitsPair(at(point - 1), at(point)) ? point - 1 : point;
 }
 
 Linker::Link drawn(const KeywordTable &table, qsizetype position, const Options &options)
 {
-    return {BuildMarkup(table.keyWord(position), table.link(position), options), table.keyWord(position)};
+    return {BuildMarkup(table.keyWord(position), table.link(position), options), table.keyWord(position), position};
+}
+
+// How far an occurrence is from a point: 0 when the point is in it.
+qsizetype distance(const KeywordMatcher::Match &m, qsizetype point)
+{
+    if (point < m.start)
+        return m.start - point;
+    return point > m.start + m.length ? point - m.start - m.length : 0;
+}
+
+// The links on the article's own words for the points (one at most each, by index), the other
+// points left empty.
+QList<std::optional<Linker::Edit>> inPlace(QStringView article, const QList<qsizetype> &points, const Options &options,
+                                           const Linker::Words &words)
+{
+    const Placement::Ranges places = Placement::LinkPlaces(article, options.format);
+    // An occurrence may be linked when all of it lies in one stretch where links may go.
+    const auto allowed = [&](qsizetype start, qsizetype length) {
+        const auto r = std::lower_bound(places.begin(), places.end(), start,
+                                        [](const Placement::Range &range, qsizetype p) { return range.last < p; });
+        return r != places.end() && r->first <= start && r->last >= start + length;
+    };
+    const QList<KeywordMatcher::Match> found = words.matcher.find(article, allowed);
+    const KeywordTable &table = words.table;
+    QList<bool> taken(found.size(), false);
+    const QList<qsizetype> ranks = words.rotation ? words.rotation->ranks(table.count()) : QList<qsizetype>();
+    QStringList targets;
+    QList<qsizetype> records;
+    // The record an occurrence would link, if any is still free, and its place in the rotation.
+    auto recordFor = [&](const KeywordMatcher::Match &m) -> std::pair<qsizetype, qsizetype> {
+        std::pair<qsizetype, qsizetype> best{0, std::numeric_limits<qsizetype>::max()};
+        for (qsizetype r : words.matcher.records(m.keyword)) {
+            if (records.contains(r) || targets.contains(table.link(r)))
+                continue;
+            const qsizetype rank = ranks.isEmpty() ? 0 : ranks[r];
+            if (rank < best.second)
+                best = {r, rank};
+            if (!words.rotation)
+                break;
+        }
+        return best;
+    };
+    QList<std::optional<Linker::Edit>> edits(points.size());
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        qsizetype chosen = -1, chosenRecord = 0, bestRank = 0, bestDistance = 0;
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            if (taken[i])
+                continue;
+            const auto [record, rank] = recordFor(found[i]);
+            if (!record)
+                continue;
+            const qsizetype d = distance(found[i], points[k]);
+            if (chosen < 0 || rank < bestRank || (rank == bestRank && d < bestDistance)) {
+                chosen = i;
+                chosenRecord = record;
+                bestRank = rank;
+                bestDistance = d;
+            }
+        }
+        if (chosen < 0)
+            break; // nothing free is left for the other points either
+        const KeywordMatcher::Match &m = found[chosen];
+        taken[chosen] = true;
+        records.append(chosenRecord);
+        targets.append(table.link(chosenRecord));
+        edits[k] = Linker::Edit{m.start, m.length, drawn(table, chosenRecord, options)};
+    }
+    return edits;
 }
 } // namespace
 
@@ -48,7 +118,8 @@ QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &o
             point = Placement::Nearest(allowed, point);
     } else {
         for (qsizetype &point : points)
-            point = outsidePairs(article, point);
+            point = outsidePairs(
+                article.size(), [&](qsizetype i) { return article[i]; }, point);
         if (options.format == LinkFormat::Markdown) {
             // A Markdown link must not turn the article's own "!", "\" or emphasis into something else.
             const Placement::Ranges safe =
@@ -65,30 +136,111 @@ QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &o
 Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStringList &markups)
 {
     Q_ASSERT(points.size() == markups.size() && std::is_sorted(points.begin(), points.end()));
+    QList<Edit> edits;
+    for (qsizetype k = 0; k < points.size(); ++k)
+        edits.append({points[k], 0, {markups[k], {}}});
+    return Apply(article, edits);
+}
+
+QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &options, const Words *words)
+{
+    const qsizetype count = drawn.size();
+    QList<std::optional<Edit>> linked(count);
+    if (options.inPlace && words)
+        linked = inPlace(article, PointsFor(article.size(), count), options, *words);
+    QList<Edit> edits;
+    QStringList targets;
+    for (const std::optional<Edit> &edit : linked) {
+        if (edit) {
+            edits.append(*edit);
+            targets.append(words->table.link(edit->link.record));
+        }
+    }
+    // The drawn links for the other points, those whose link is already in the article last.
+    QList<Link> inserted;
+    QList<Link> repeated;
+    for (const Link &link : drawn) {
+        const bool repeats = words && link.record > 0 && targets.contains(words->table.link(link.record));
+        (repeats ? repeated : inserted).append(link);
+    }
+    inserted += repeated;
+    const QList<qsizetype> points = PointsIn(article, count, options);
+    Placement::Ranges clauses;
+    if (options.sentenceEnd) {
+        clauses = Placement::LinkPlaces(article, options.format);
+        if (options.avoidMarkup)
+            clauses = Placement::Intersect(clauses, Placement::TextPlaces(article));
+    }
+    qsizetype next = 0;
+    for (qsizetype k = 0; k < count; ++k) {
+        if (linked[k])
+            continue;
+        qsizetype point = points[k];
+        if (options.sentenceEnd)
+            point = Placement::ClauseEnd(article, clauses, point);
+        // Never inside words that take a link of their own.
+        for (const Edit &e : edits) {
+            if (e.length > 0 && point > e.start && point < e.start + e.length)
+                point = e.start + e.length;
+        }
+        edits.append({point, 0, inserted.value(next++)});
+    }
+    // In the order of the article; a link inserted where another's words start comes first.
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) {
+        return a.start != b.start ? a.start < b.start : a.length < b.length;
+    });
+    return edits;
+}
+
+bool ReadsArticle(const Options &options)
+{
+    return options.avoidMarkup || options.inPlace || options.sentenceEnd || options.format == LinkFormat::Markdown;
+}
+
+QList<Edit> Plan(qsizetype length, const CharacterAt &at, const QList<Link> &drawn, const Options &options)
+{
+    Q_ASSERT(!ReadsArticle(options));
+    QList<Edit> edits;
+    const QList<qsizetype> points = PointsFor(length, drawn.size());
+    for (qsizetype k = 0; k < points.size(); ++k)
+        edits.append({outsidePairs(length, at, points[k]), 0, drawn[k]});
+    return edits; // in order: a point moves back by one unit at most, onto no earlier point
+}
+
+Result Apply(QStringView article, const QList<Edit> &edits)
+{
     Result result;
     qsizetype added = 0;
-    for (const QString &markup : markups)
-        added += markup.size();
+    for (const Edit &e : edits)
+        added += e.link.markup.size() - e.length;
     result.text.reserve(article.size() + added);
     qsizetype from = 0;
-    for (qsizetype k = 0; k < points.size(); ++k) {
-        result.text.append(article.sliced(from, points[k] - from));
-        result.links.append({result.text.size(), markups[k].size()});
-        result.text.append(markups[k]);
-        from = points[k];
+    for (const Edit &e : edits) {
+        Q_ASSERT(e.start >= from);
+        result.text.append(article.sliced(from, e.start - from));
+        result.links.append({result.text.size(), e.link.markup.size()});
+        result.text.append(e.link.markup);
+        from = e.start + e.length;
     }
     result.text.append(article.sliced(from));
     return result;
 }
 
-Result LinkArticle(QStringView article, const QStringList &markups, const Options &options, qsizetype records,
-                   std::optional<qint64> chinese)
+Refusal Check(QStringView article, qsizetype records, std::optional<qint64> chinese)
 {
     if (records < MinimumRecords)
-        return {Refusal::TooFewRecords, {}, {}};
+        return Refusal::TooFewRecords;
     if ((chinese ? *chinese : CountArticle(article).chinese) < MinimumChinese)
-        return {Refusal::TooFewChinese, {}, {}};
-    return InsertAt(article, PointsIn(article, markups.size(), options), markups);
+        return Refusal::TooFewChinese;
+    return Refusal::None;
+}
+
+Result LinkArticle(QStringView article, const QList<Link> &drawn, const Options &options, qsizetype records,
+                   std::optional<qint64> chinese, const Words *words)
+{
+    if (const Refusal refusal = Check(article, records, chinese); refusal != Refusal::None)
+        return {refusal, {}, {}};
+    return Apply(article, Plan(article, drawn, options, words));
 }
 
 QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &options, RandomSource &random,

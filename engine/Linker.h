@@ -8,8 +8,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class KeywordMatcher;
 class KeywordTable;
 
 // Linking one article, with no window behind it: the window's generate button and any headless
@@ -28,6 +30,29 @@ struct Link
 {
     QString markup;
     QString keyWord;
+    qsizetype record = 0; // the table position it was drawn from; 0 when not from a table
+};
+
+// A link of an article: its mark-up takes the place of `length` units at `start`. A link inserted
+// between the article's words replaces nothing; one on the article's own words replaces them.
+struct Edit
+{
+    qsizetype start = 0;
+    qsizetype length = 0;
+    Link link;
+    bool operator==(const Edit &other) const
+    {
+        return start == other.start && length == other.length && link.markup == other.link.markup;
+    }
+};
+
+// The list as the option 文中匹配 finds its keywords in an article.
+struct Words
+{
+    const KeywordTable &table;
+    const KeywordMatcher &matcher;
+    // With 轮换关键字 on: the rotation, whose records earlier in the cycle are linked first.
+    const KeywordRotation *rotation = nullptr;
 };
 
 struct Result
@@ -50,10 +75,32 @@ QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &o
 // `markups[k]` at `points[k]` (in order); the spans say where each went.
 Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStringList &markups);
 
-// The article with the mark-ups at its points, or the refusal for a list of `records` records.
-// `chinese` is the article's Chinese count when the caller keeps it; otherwise it is counted here.
-Result LinkArticle(QStringView article, const QStringList &markups, const Options &options, qsizetype records,
-                   std::optional<qint64> chinese = std::nullopt);
+// Where the drawn links go, in the order of the article. Without the options 文中匹配 and 句末插入 the
+// k-th drawn link goes to the k-th of PointsIn. With 文中匹配 (and `words`), each point in turn first
+// takes the occurrence of a keyword nearest to it where a link may go (Placement::LinkPlaces),
+// wrapping the article's own words in the record's mark-up: a record whose link no link before has,
+// the first such record of its keyword, or with the rotation the one earliest in its cycle; no
+// occurrence twice. The points left take the drawn links in order, those whose link an occurrence
+// already has last. With 句末插入 an inserted link moves to the nearest clause end (Placement::ClauseEnd).
+QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &options, const Words *words = nullptr);
+// Whether the options place links by reading the article (避开标签, 文中匹配, 句末插入, and Markdown,
+// whose own characters around a point matter) rather than by its length and the characters on
+// either side of each point alone.
+bool ReadsArticle(const Options &options);
+// An article's character at a position.
+using CharacterAt = std::function<QChar(qsizetype)>;
+// Plan for options that do not read the article, which is then known by its length and characters.
+QList<Edit> Plan(qsizetype length, const CharacterAt &at, const QList<Link> &drawn, const Options &options);
+
+// The article with the edits made; the spans say where each link went.
+Result Apply(QStringView article, const QList<Edit> &edits);
+
+// The refusal for an article with `chinese` Chinese characters (counted here when not given) and a
+// list of `records` records, if any.
+Refusal Check(QStringView article, qsizetype records, std::optional<qint64> chinese = std::nullopt);
+// The article linked by Plan, or the refusal.
+Result LinkArticle(QStringView article, const QList<Link> &drawn, const Options &options, qsizetype records,
+                   std::optional<qint64> chinese = std::nullopt, const Words *words = nullptr);
 
 // `count` links drawn from the table, in the options' format and style, each differing in mark-up
 // from those before it when MaxDraws draws allow, or, with 轮换关键字 on, taken from the rotation,

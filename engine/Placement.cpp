@@ -125,21 +125,126 @@ Ranges MarkdownSafePlaces(QStringView text)
     return out;
 }
 
-Ranges AllowedPlaces(QStringView article, LinkFormat format)
+Ranges FormatPlaces(QStringView article, LinkFormat format)
 {
-    Ranges places;
     switch (format) {
     case LinkFormat::Html:
-        places = HtmlPlaces(article);
-        break;
+        return HtmlPlaces(article);
     case LinkFormat::Ubb:
-        places = UbbPlaces(article);
-        break;
+        return UbbPlaces(article);
     case LinkFormat::Markdown:
-        places = Intersect(MarkdownPlaces(article), MarkdownSafePlaces(article));
         break;
     }
-    return Intersect(places, TextPlaces(article));
+    return Intersect(MarkdownPlaces(article), MarkdownSafePlaces(article));
+}
+
+namespace {
+bool isClauseMark(QChar c)
+{
+    return QStringView(u"，。；：！？、．｡､").contains(c);
+}
+bool isAsciiClauseMark(QChar c)
+{
+    return QStringView(u",.;:!?").contains(c);
+}
+bool isClosing(QChar c)
+{
+    return QStringView(u"”’」』）》】〕〉\"')]").contains(c);
+}
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == QChar(0x3000);
+}
+
+// Whether a line (without its line break) reads as a heading: short, and not ending a clause.
+bool isHeading(QStringView line, LinkFormat format)
+{
+    // The line's text without the format's tags (a "<" or "[" with its closing mark later on the line).
+    const QChar open = format == LinkFormat::Ubb ? u'[' : u'<', close = format == LinkFormat::Ubb ? u']' : u'>';
+    QString text;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const qsizetype end = format != LinkFormat::Markdown && line[i] == open ? line.indexOf(close, i + 1) : -1;
+        if (end >= 0)
+            i = end;
+        else
+            text += line[i];
+    }
+    qsizetype first = 0, last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    if (first == last)
+        return false;
+    const QStringView visible = QStringView(text).sliced(first, last - first);
+    const qsizetype length =
+        visible.size() - std::count_if(visible.begin(), visible.end(), [](QChar c) { return c.isLowSurrogate(); });
+    qsizetype end = visible.size() - 1;
+    while (end > 0 && isClosing(visible[end]))
+        --end;
+    const QChar mark = visible[end];
+    return length <= MaxHeadingLength && !isClauseMark(mark) && !isAsciiClauseMark(mark) && mark != QChar(0x2026);
+}
+} // namespace
+
+Ranges BodyPlaces(QStringView article, LinkFormat format)
+{
+    Ranges out;
+    qsizetype from = 0; // the first position not yet excluded
+    for (qsizetype start = 0; start <= article.size();) {
+        qsizetype end = start;
+        while (end < article.size() && article[end] != u'\r' && article[end] != u'\n')
+            ++end;
+        if (isHeading(article.sliced(start, end - start), format)) {
+            Append(out, from, start - 1);
+            from = end + 1;
+        }
+        if (end == article.size())
+            break;
+        start = end + (article[end] == u'\r' && end + 1 < article.size() && article[end + 1] == u'\n' ? 2 : 1);
+    }
+    Append(out, from, article.size());
+    return out;
+}
+
+Ranges LinkPlaces(QStringView article, LinkFormat format)
+{
+    return Intersect(Intersect(FormatPlaces(article, format), BodyPlaces(article, format)), PairPlaces(article));
+}
+
+Ranges AllowedPlaces(QStringView article, LinkFormat format)
+{
+    return Intersect(FormatPlaces(article, format), TextPlaces(article));
+}
+
+qsizetype ClauseEnd(QStringView article, const Ranges &allowed, qsizetype point, qsizetype reach)
+{
+    auto isEnd = [&](qsizetype p) {
+        if (p <= 0 || p > article.size())
+            return false;
+        const QChar after = p < article.size() ? article[p] : QChar();
+        if (p == article.size() || after == u'\r' || after == u'\n') {
+            const QChar before = article[p - 1];
+            if (before != u'\r' && before != u'\n')
+                return true; // the end of a paragraph with text in it
+        }
+        if (isClosing(after))
+            return false; // the quote or bracket belongs to the clause
+        qsizetype q = p;
+        while (q > 0 && isClosing(article[q - 1]))
+            --q;
+        if (q > 0 && isClauseMark(article[q - 1]))
+            return true;
+        return q == p && p >= 2 && article[p - 1] == u' ' && isAsciiClauseMark(article[p - 2]);
+    };
+    auto allowedAt = [&](qsizetype p) { return Nearest(allowed, p) == p && !allowed.isEmpty(); };
+    for (qsizetype d = 0; d <= reach; ++d) {
+        for (qsizetype p : {point + d, point - d}) {
+            if (isEnd(p) && allowedAt(p))
+                return p;
+        }
+    }
+    return point;
 }
 
 Utf8Text::Utf8Text(QStringView text) : m_bytes(text.toUtf8())

@@ -55,9 +55,29 @@ Ranges UbbPlaces(QStringView article);
 // "*" or "_" (it would break the emphasis). Holds for Markdown whether or not mark-up is avoided.
 Ranges MarkdownSafePlaces(QStringView article);
 
-// What the option 避开标签 allows for an article in `format`: its format's places that split
+// Where the format renders a link as a link and leaves the article's own text as it was: its
+// reader's places, for Markdown only the safe ones.
+Ranges FormatPlaces(QStringView article, LinkFormat format);
+// Positions outside the lines that read as headings in plain text: a line of 1 to
+// MaxHeadingLength characters (not counting spaces at its ends, nor the format's tags) whose last
+// character, after any closing quotes and brackets, is not a clause mark (see ClauseEnd). Such a
+// line is excluded from its start to its end.
+constexpr qsizetype MaxHeadingLength = 30;
+Ranges BodyPlaces(QStringView article, LinkFormat format);
+// Where a link may go at all: the format's places in the body, splitting no line break or
+// surrogate pair. Links on the article's own words and links at clause ends keep to these.
+Ranges LinkPlaces(QStringView article, LinkFormat format);
+
+// What the option 避开标签 allows for an article in `format`: the format's places that split
 // nothing in the text.
 Ranges AllowedPlaces(QStringView article, LinkFormat format);
+
+// The clause end nearest to `point` within `reach` units either way (the later one on a tie), or
+// `point` when there is none. A clause end is an allowed position right after a clause mark
+// (，。；：！？、 and their full-width or ideographic forms, and any closing quotes and brackets after
+// them), after an ASCII , . ; : ! ? and the space that follows it, or at the end of a paragraph.
+constexpr qsizetype ClauseReach = 300;
+qsizetype ClauseEnd(QStringView article, const Ranges &allowed, qsizetype point, qsizetype reach = ClauseReach);
 
 // UTF-8 byte offsets of a UTF-16 text and back, for parsers that read UTF-8.
 class Utf8Text

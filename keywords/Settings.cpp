@@ -12,51 +12,65 @@ namespace {
 
 const QString Section = QStringLiteral("Setting");
 
-// A key of the section and the option it holds. The link format is the one key without a flag.
+// A key of the section: its values, the one a file without it gives, and how it reads and sets
+// the stored options. The first page's boxes store 2 for grayed.
 struct Key
 {
     QString name;
+    int minimum;
     int maximum;
-    bool Options::*on;
-    bool StoredOptions::*grayed; // the first page's boxes, which can be stored grayed
+    int missing;
     bool alwaysWritten;
+    int (*get)(const StoredOptions &);
+    void (*set)(StoredOptions &, int);
 };
+
+template <bool Options::*on, bool StoredOptions::*grayed> Key box(const QString &name)
+{
+    return {name,
+            0,
+            2,
+            0,
+            true,
+            [](const StoredOptions &s) { return s.*grayed ? 2 : int(s.options.*on); },
+            [](StoredOptions &s, int state) {
+                s.options.*on = state == 1;
+                s.*grayed = state == 2;
+            }};
+}
+
+template <bool Options::*on> Key flag(const QString &name)
+{
+    return {name,
+            0,
+            1,
+            0,
+            false,
+            [](const StoredOptions &s) { return int(s.options.*on); },
+            [](StoredOptions &s, int state) { s.options.*on = state == 1; }};
+}
 
 const Key Keys[] = {
-    {QStringLiteral("粗体"), 2, &Options::bold, &StoredOptions::boldGrayed, true},
-    {QStringLiteral("斜体"), 2, &Options::italic, &StoredOptions::italicGrayed, true},
-    {QStringLiteral("新窗口打开"), 2, &Options::newWindow, &StoredOptions::newWindowGrayed, true},
-    {QStringLiteral("生成后复制"), 2, &Options::copyAfterGenerate, &StoredOptions::copyGrayed, true},
-    {QStringLiteral("链接格式"), 2, nullptr, nullptr, false},
-    {QStringLiteral("避开标签"), 1, &Options::avoidMarkup, nullptr, false},
-    {QStringLiteral("轮换关键字"), 1, &Options::rotateKeywords, nullptr, false},
+    box<&Options::bold, &StoredOptions::boldGrayed>(QStringLiteral("粗体")),
+    box<&Options::italic, &StoredOptions::italicGrayed>(QStringLiteral("斜体")),
+    box<&Options::newWindow, &StoredOptions::newWindowGrayed>(QStringLiteral("新窗口打开")),
+    box<&Options::copyAfterGenerate, &StoredOptions::copyGrayed>(QStringLiteral("生成后复制")),
+    {QStringLiteral("链接格式"), 0, 2, 0, false, [](const StoredOptions &s) { return int(s.options.format); },
+     [](StoredOptions &s, int state) { s.options.format = LinkFormat(state); }},
+    flag<&Options::avoidMarkup>(QStringLiteral("避开标签")),
+    flag<&Options::rotateKeywords>(QStringLiteral("轮换关键字")),
+    flag<&Options::inPlace>(QStringLiteral("文中匹配")),
+    flag<&Options::sentenceEnd>(QStringLiteral("句末插入")),
+    {QStringLiteral("链接数量"), 1, Options::MaxLinkCount, Options::DefaultLinkCount, false,
+     [](const StoredOptions &s) { return s.options.linkCount; },
+     [](StoredOptions &s, int count) { s.options.linkCount = count; }},
 };
-
-int stateOf(const StoredOptions &stored, const Key &key)
-{
-    if (!key.on)
-        return int(stored.options.format);
-    if (key.grayed && stored.*key.grayed)
-        return 2;
-    return stored.options.*key.on ? 1 : 0;
-}
-
-void setState(StoredOptions &stored, const Key &key, int state)
-{
-    if (!key.on) {
-        stored.options.format = LinkFormat(state);
-        return;
-    }
-    stored.options.*key.on = state == 1;
-    if (key.grayed)
-        stored.*key.grayed = state == 2;
-}
 
 // What LoadSet takes from the file for a key, if anything.
 std::optional<int> storedState(const IniFile &file, const Key &key)
 {
     const std::optional<qint16> value = ParseIniNumber(file.value(Section, key.name));
-    if (value && *value >= 0 && *value <= key.maximum)
+    if (value && *value >= key.minimum && *value <= key.maximum)
         return *value;
     return std::nullopt;
 }
@@ -105,7 +119,7 @@ void LoadSet(StoredOptions &stored, const QString &iniPath)
         return;
     for (const Key &key : Keys) {
         if (const std::optional<int> value = storedState(*file, key))
-            setState(stored, key, *value);
+            key.set(stored, *value);
     }
 }
 
@@ -116,8 +130,8 @@ bool SaveSet(const StoredOptions &stored, const QString &iniPath)
         return false; // never replace a file we could not read
     const QByteArray before = file->bytes();
     for (const Key &key : Keys) {
-        const int state = stateOf(stored, key);
-        if (!key.alwaysWritten && storedState(*file, key).value_or(0) == state)
+        const int state = key.get(stored);
+        if (!key.alwaysWritten && storedState(*file, key).value_or(key.missing) == state)
             continue; // the file already gives this state; a file without the key stays untouched
         file->setValue(Section, key.name, qint16(state));
     }

@@ -27,12 +27,14 @@ std::optional<qint16> ParseIniNumber(const QString &text);
 
 // The keys of the section "Setting", in the order the file lists them: "粗体", "斜体", "新窗口打开",
 // "生成后复制" (not the box's full caption: existing files use this key), then "链接格式", "避开标签",
-// "轮换关键字". The last three are written only when the file does not already give their value (a
-// missing key gives 0), so a file from before they existed stays as it was while they are left alone.
+// "轮换关键字", "文中匹配", "句末插入" and "链接数量". The keys after the first four are written only
+// when the file does not already give their value (a missing key gives 0, or 2 links), so a file
+// from before they existed stays as it was while they are left alone.
 //
-// Reads the keys into `stored`. A value from 0 to the key's maximum (2 for the first four and the
-// link format, 1 for the two on/off options of the advanced page) sets its option; anything else
-// (or no value) leaves it as it was; each key is read whatever happened to the one before.
+// Reads the keys into `stored`. A value in the key's range (0 to 2 for the first four and the link
+// format, 0 or 1 for the on/off options of the advanced page, 1 to 10 for the number of links) sets
+// its option; anything else (or no value) leaves it as it was; each key is read whatever happened to
+// the one before.
 void LoadSet(StoredOptions &stored, const QString &iniPath);
 // Writes the options, 粗体 first, in one replacement of the file. False when they could not be
 // stored; a file that exists but cannot be read is never replaced.

@@ -1,4 +1,5 @@
 // The link engine and the keyword table it draws from.
+#include "KeywordMatcher.h"
 #include "KeywordTable.h"
 #include "Linker.h"
 #include "Markup.h"
@@ -7,6 +8,7 @@
 #include "TextCut.h"
 
 #include <QAbstractItemModelTester>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
@@ -200,9 +202,12 @@ private Q_SLOTS:
         const auto &[records, article, avoid, links, expected] = row;
         Options options;
         options.avoidMarkup = avoid;
+        QList<Linker::Link> drawn;
+        for (const QString &markup : links)
+            drawn.append({markup, {}});
         for (const std::optional<qint64> chinese :
              {std::optional<qint64>(), std::optional(CountArticle(article).chinese)}) {
-            const Linker::Result r = Linker::LinkArticle(article, links, options, records, chinese);
+            const Linker::Result r = Linker::LinkArticle(article, drawn, options, records, chinese);
             if (expected.size() == 1) {
                 QCOMPARE(int(r.refusal), expected.toInt());
                 QVERIFY(r.text.isEmpty() && r.links.isEmpty());
@@ -214,6 +219,102 @@ private Q_SLOTS:
                 marked.replace(r.links[k].start, r.links[k].length, "|");
             }
             QCOMPARE(marked, expected);
+        }
+    }
+
+    // Where a generate's links go with 文中匹配 (i), 句末插入 (s) and a number of links (a digit, 0 for ten):
+    // "[…]" marks words linked where they stand, <k> the k-th drawn link inserted.
+    void plan_data()
+    {
+        QTest::addColumn<QString>("article");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("expected");
+        const auto F = [](int n) { return QString(n, u'文'); };
+        const QString two = F(20) + "绿茶" + F(20) + "红茶" + F(20);
+        QTest::newRow("off") << two << "" << F(20) + "绿<1>茶" + F(20) + "红茶" + F(5) + "<2>" + F(15);
+        QTest::newRow("nearest words") << two << "i" << F(20) + "[绿茶]" + F(20) + "[红茶]" + F(20);
+        QTest::newRow("longest, then inserted")
+            << F(20) + "绿茶叶" + F(40) << "i" << F(20) + "[绿茶叶]" + F(26) + "<1>" + F(14);
+        QTest::newRow("a link once") << F(20) + "绿茶" + F(20) + "乌龙" + F(20) << "i"
+                                     << F(20) + "[绿茶]" + F(20) + "乌龙" + F(5) + "<1>" + F(15);
+        QTest::newRow("Latin word ends") << F(20) + "SEOer" + F(20) + "学SEO好" + F(20) << "i"
+                                         << F(20) + "SEOer" + F(20) + "学[SEO]好" + F(4) + "<1>" + F(16);
+        QTest::newRow("three, not inside linked words")
+            << F(30) + "绿茶" + F(30) << "i3" << F(30) + "[绿茶]<1>" + F(14) + "<2>" + F(16);
+        QTest::newRow("one") << F(30) << "1" << F(15) + "<1>" + F(15);
+        QString ten;
+        for (int k = 1; k <= 10; ++k)
+            ten += F(10) + u"<%1>"_qs.arg(k);
+        QTest::newRow("ten") << F(110) << "i0" << ten + F(10);
+        // HTML, Markdown (m) and UBB (u) mark-up, links, code and headings, and a plain-text heading.
+        for (const auto &[flags, spans] :
+             {std::pair("i1", "<a href=\"x\">绿茶</a><h2>绿茶</h2><code>绿茶</code><img alt=\"绿茶\">"),
+              std::pair("im1", "# 绿茶\r\n`绿茶`[绿茶](x)![绿茶](x)"),
+              std::pair("iu1", "[url=x]绿茶[/url][code]绿茶[/code][img]绿茶[/img]")}) {
+            const QString article = spans + u"\r\n三、绿茶布局要自然\r\n"_qs + F(20) + "红茶" + F(20);
+            QTest::newRow(flags) << article << flags << QString(article).replace("红茶", "[红茶]");
+        }
+        QTest::newRow("clause ends") << F(18) + "，" + F(30) + "。" + F(10) << "s"
+                                     << F(18) + "，<1>" + F(30) + "。<2>" + F(10);
+        QTest::newRow("none in reach: stays") << F(700) << "s" << F(233) + "<1>" + F(467) + "<2>";
+        QTest::newRow("not in a heading") << F(20) + "。\r\n三、关键词布局要自然\r\n" + F(40) + "。"
+                                          << "s" << F(20) + "。<1>\r\n三、关键词布局要自然\r\n" + F(40) + "。<2>";
+        QTest::newRow("ASCII marks, quotes") << F(21) + "3.14 ok. " + F(10) + "“好。”" + F(20) << "s"
+                                             << F(21) + "3.14 ok. <1>" + F(10) + "“好。”<2>" + F(20);
+    }
+    void plan()
+    {
+        QFETCH(QString, article);
+        QFETCH(QString, flags);
+        QFETCH(QString, expected);
+        Fixture f({"绿茶=g", "绿茶叶=y", "SEO=s", "红茶=r", "乌龙=g"});
+        Options options;
+        options.inPlace = flags.contains('i');
+        options.sentenceEnd = flags.contains('s');
+        options.format = flags.contains('m')   ? LinkFormat::Markdown
+                         : flags.contains('u') ? LinkFormat::Ubb
+                                               : LinkFormat::Html;
+        const QString count = QString(flags).remove(QRegularExpression("[a-z]"));
+        options.linkCount = count.isEmpty() ? 2 : count == "0" ? 10 : count.toInt();
+        QList<Linker::Link> drawn;
+        for (int k = 1; k <= options.linkCount; ++k)
+            drawn.append({u"<%1>"_qs.arg(k), {}});
+        const KeywordMatcher matcher(f.table);
+        const Linker::Words words{f.table, matcher};
+        const QList<Linker::Edit> edits = Linker::Plan(article, drawn, options, &words);
+        const Linker::Result linked = Linker::Apply(article, edits);
+        QString shown = linked.text;
+        for (qsizetype k = edits.size() - 1; k >= 0; --k) {
+            const auto &[start, length, link] = edits[k];
+            QCOMPARE(linked.text.mid(linked.links[k].start, linked.links[k].length), link.markup);
+            if (length > 0)
+                QCOMPARE(link.markup, BuildMarkup(article.mid(start, length), f.table.link(link.record), options));
+            shown.replace(linked.links[k].start, linked.links[k].length,
+                          length > 0 ? '[' + article.mid(start, length) + ']' : link.markup);
+        }
+        QCOMPARE(shown, expected);
+    }
+
+    // Lines that read as headings in plain text keep links out from their start to their end.
+    void headings()
+    {
+        const std::tuple<QString, LinkFormat, bool> lines[] = {
+            {"三、关键词布局要自然", LinkFormat::Html, true},
+            {"绿茶的功效与作用。", LinkFormat::Html, false},
+            {"他说：“好。”", LinkFormat::Html, false},
+            {QString(31, u'文'), LinkFormat::Html, false},
+            {" 标题\u3000", LinkFormat::Html, true},
+            {QString(30, u'文'), LinkFormat::Markdown, true},
+            {"<p>短句。</p>", LinkFormat::Html, false},
+            {"<h2>" + QString(30, u'文') + "</h2>", LinkFormat::Html, true},
+            {"[b]标题[/b]", LinkFormat::Ubb, true},
+            {"<b>" + QString(30, u'文') + "</b>", LinkFormat::Ubb, false},
+            {"……", LinkFormat::Html, false},
+            {"", LinkFormat::Html, false}};
+        for (const auto &[line, format, heading] : lines) {
+            const QString article = "前文。\r\n" + line + "\r\n后文。";
+            const Placement::Ranges body = Placement::BodyPlaces(article, format);
+            QVERIFY2((body.first().last == 4) == heading, qPrintable(line));
         }
     }
 

@@ -41,12 +41,13 @@ QStringList records(const KeywordTable &table)
 
 constexpr int None = 99999;
 
-// The options as a digit a key, in the file's order: 粗体, 斜体, 新窗口打开, 生成后复制 (0 off, 1 on, 2 grayed),
-// 链接格式, 避开标签, 轮换关键字.
+// The options as a hex digit a key, in the file's order: 粗体, 斜体, 新窗口打开, 生成后复制 (0 off, 1 on,
+// 2 grayed), 链接格式, 避开标签, 轮换关键字, 文中匹配, 句末插入, 链接数量.
 StoredOptions storedFrom(const QString &digits)
 {
-    auto d = [&](int i) { return digits[i].digitValue(); };
-    return {{d(0) == 1, d(1) == 1, d(2) == 1, d(3) == 1, LinkFormat(d(4)), d(5) == 1, d(6) == 1},
+    auto d = [&](int i) { return QStringView(digits).sliced(i, 1).toInt(nullptr, 16); };
+    return {{d(0) == 1, d(1) == 1, d(2) == 1, d(3) == 1, LinkFormat(d(4)), d(5) == 1, d(6) == 1, d(7) == 1, d(8) == 1,
+             d(9)},
             d(0) == 2,
             d(1) == 2,
             d(2) == 2,
@@ -56,7 +57,7 @@ StoredOptions storedFrom(const QString &digits)
 // What LoadSet reads from a file, as digits; 7 where the file sets nothing, so what was there stays.
 QString loadedFrom(const QString &file)
 {
-    StoredOptions low = storedFrom("0000000"), high = storedFrom("2222211");
+    StoredOptions low = storedFrom("0000000001"), high = storedFrom("222221111A");
     LoadSet(low, file);
     LoadSet(high, file);
     const auto digits = [](const StoredOptions &s) {
@@ -66,7 +67,10 @@ QString loadedFrom(const QString &file)
              {std::pair(o.bold, s.boldGrayed), std::pair(o.italic, s.italicGrayed),
               std::pair(o.newWindow, s.newWindowGrayed), std::pair(o.copyAfterGenerate, s.copyGrayed)})
             out += QChar(u'0' + (grayed ? 2 : on));
-        return out + QChar(u'0' + int(o.format)) + QChar(u'0' + o.avoidMarkup) + QChar(u'0' + o.rotateKeywords);
+        for (int n : {int(o.format), int(o.avoidMarkup), int(o.rotateKeywords), int(o.inPlace), int(o.sentenceEnd),
+                      o.linkCount})
+            out += QString::number(n, 16).toUpper();
+        return out;
     };
     QString a = digits(low);
     const QString b = digits(high);
@@ -366,47 +370,50 @@ private Q_SLOTS:
         QCOMPARE(n ? int(*n) : None, number);
         writeFile(path("Setting.ini"), gbk("[Setting]\n粗体=" + text + "\r斜体=\"1\"\r\n生成后复制=" + text));
         const QString read = QString::number(number >= 0 && number <= 2 ? number : 7);
-        QCOMPARE(loadedFrom(path("Setting.ini")), read + "17" + read + "777");
+        QCOMPARE(loadedFrom(path("Setting.ini")), read + "17" + read + "777777");
     }
 
     // LoadSet reads the states; SaveSet of other states changes only what it has to, and LoadSet reads them back. The
-    // advanced page's three keys are written only when they differ from what the file gives (0 for none), so a file
-    // without them stays as it is while they are 0. Saved states are 1020000 unless given.
+    // advanced page's keys are written only when they differ from what the file gives (0 or 2 links for none), so a
+    // file without them stays as it is while they are so. Saved states are 1020000002 unless given.
     void saveSet_data()
     {
         QTest::addColumn<Saved>("row");
         const QByteArray three = gbk("粗体=1\r\n斜体=0\r\n新窗口打开=2\r\n"), copy = gbk("生成后复制=0\r\n");
         const auto row = [](const char *name, const QByteArray &before, const char *loaded, const QByteArray &after,
-                            const char *saved = "1020000") {
+                            const char *saved = "1020000002") {
             QTest::newRow(name) << Saved{before, loaded, after, saved};
         };
-        row("new file, the keys in order", {}, "7777777", "[Setting]\r\n" + three + copy);
+        row("new file, the keys in order", {}, "7777777777", "[Setting]\r\n" + three + copy);
         // Another section, comments, spaces around "=", the section in lower case, the first three
         // values as SaveSet writes them, and 生成后复制 only in a comment and in the other section.
         const QByteArray windows = readFile(testData("Setting.ini"));
-        row("GBK fixture", windows, "1027777",
+        row("GBK fixture", windows, "1027777777",
             QByteArray(windows).replace(gbk("新窗口打开=2\r\n"), gbk("新窗口打开=2\r\n") + copy));
-        row("no such section, undecodable bytes, no final line end", "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81", "7777777",
-            "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81\r\n[Setting]\r\n" + three + copy);
+        row("no such section, undecodable bytes, no final line end", "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81",
+            "7777777777", "[A]\r\nx=\x81\xFF\x80\x81\r\ny=\x81\r\n[Setting]\r\n" + three + copy);
         row("LF lines, case and blanks; only the first section of the name",
-            gbk(" [ SETTING ] \n生成后复制\t= \t7 \n[Setting]\n粗体=2\n"), "7777777",
+            gbk(" [ SETTING ] \n生成后复制\t= \t7 \n[Setting]\n粗体=2\n"), "7777777777",
             gbk(" [ SETTING ] \n生成后复制\t= \t0\n") + three + gbk("[Setting]\n粗体=2\n"));
         row("UTF-8 file stays UTF-8; the section's last line without an end",
-            "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0"_qs.toUtf8(), "7077777",
+            "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0"_qs.toUtf8(), "7077777777",
             "\xEF\xBB\xBF" + u"[Setting]\r\n斜体=0\r\n粗体=1\r\n新窗口打开=2\r\n生成后复制=0\r\n"_qs.toUtf8());
-        row("UTF-16 file stays UTF-16", utf16("[Setting]\r\n粗体 = 0 \r\n", QStringConverter::Utf16LE), "0777777",
+        row("UTF-16 file stays UTF-16", utf16("[Setting]\r\n粗体 = 0 \r\n", QStringConverter::Utf16LE), "0777777777",
             utf16("[Setting]\r\n粗体 = 1\r\n斜体=0\r\n新窗口打开=2\r\n生成后复制=0\r\n", QStringConverter::Utf16LE));
         const QByteArray four = "[Setting]\r\n" + three + copy;
         const auto advanced = [&](const char *name, const QString &before, const char *loaded, const char *saved,
                                   const QString &after) {
             row(name, four + gbk(before), loaded, four + gbk(after), saved);
         };
-        advanced("advanced, all on", "", "1020777", "1020211", "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n");
-        advanced("advanced, switched off", "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n", "1020111", "1020010",
-                 "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n");
-        const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n", halves = "链接格式=1.5\r\n避开标签=0.5\r\n";
-        advanced("advanced, out of range reads as 0 and stays", odd, "1020777", "1020000", odd);
-        advanced("advanced, halves to even", halves, "1020207", "1020200", halves);
+        advanced("advanced, all on", "", "1020777777", "102021111A",
+                 "链接格式=2\r\n避开标签=1\r\n轮换关键字=1\r\n文中匹配=1\r\n句末插入=1\r\n链接数量=10\r\n");
+        advanced("advanced, switched off", "链接格式=1\r\n避开标签=1\r\n轮换关键字= 1 \r\n文中匹配=1\r\n链接数量=5\r\n",
+                 "1020111175", "1020010002",
+                 "链接格式=0\r\n避开标签=1\r\n轮换关键字= 0\r\n文中匹配=0\r\n链接数量=2\r\n");
+        const QString odd = "链接格式=3\r\n避开标签=2\r\n轮换关键字=x\r\n句末插入=-1\r\n链接数量=11\r\n",
+                      halves = "链接格式=1.5\r\n避开标签=0.5\r\n链接数量=9.5\r\n";
+        advanced("advanced, out of range reads as 0 (or 2 links) and stays", odd, "1020777777", "1020000002", odd);
+        advanced("advanced, halves to even", halves, "102020777A", "102020000A", halves);
     }
     void saveSet()
     {

@@ -23,9 +23,11 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -156,7 +158,7 @@ private Q_SLOTS:
         for (const auto &[name, twips] :
              {std::pair("Text1", QRect(120, 1200, 8055, 4275)), std::pair("ListView1", QRect(120, 420, 8055, 4455)),
               std::pair("Command4", QRect(6960, 5460, 1095, 375)), std::pair("Frame3", QRect(120, 360, 8055, 735)),
-              std::pair("Frame4", QRect(120, 1200, 8055, 1095))}) {
+              std::pair("Frame4", QRect(120, 1200, 8055, 1455))}) {
             tab->setCurrentWidget(child(name)->parentWidget());
             QCOMPARE(QRect(child(name)->mapTo(tab, QPoint()), child(name)->size()),
                      Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -546,6 +548,44 @@ private Q_SLOTS:
         m_w->close();
         QCOMPARE(Gbk::decode(readFile(ini)),
                  "[Setting]\r\n粗体=1\r\n斜体=2\r\n新窗口打开=0\r\n链接格式=0\r\n避开标签=1\r\n生成后复制=1\r\n");
+    }
+
+    // 文中匹配 and a number of links from the file: the preview tells, shortly after an edit, which keywords go on
+    // the article's own words (not in its heading) and which are inserted; generate is one step back.
+    void inPlaceGenerate()
+    {
+        writeFile(m_dir->filePath("Setting.ini"), gbk("[Setting]\r\n文中匹配=1\r\n链接数量=3\r\n"));
+        writeFile(m_dir->filePath("Data.txt"), gbk("关键词|http://k.example/\r\n死链接|http://d.example/\r\n"
+                                                   "内链|http://n.example/\r\n"));
+        open();
+        QCOMPARE(child<QSpinBox>("LinkCount")->value(), 3);
+        const QString article =
+            "三、关键词布局要自然\r\n" + chinese(40) + "死链接" + chinese(40) + "内链" + chinese(40);
+        Text1()->replaceArticle(article);
+        QVERIFY(!label("Label5").contains("（文中）"));
+        QTRY_COMPARE(label("Label5").count("（文中）"), 2);
+        QVERIFY(label("Label5").contains("③关键词（插入）"));
+        Text1()->replaceArticle(QString(article).replace("死链接", chinese(3)));
+        QTRY_COMPARE(label("Label5").count("（文中）"), 1);
+        Text1()->undo();
+        QTRY_COMPARE(label("Label5").count("（文中）"), 2);
+        click("Command1");
+        QString linked = Text1()->articleText();
+        QVERIFY(linked.contains("alt=\"死链接\">死链接</a>") && linked.contains("alt=\"内链\">内链</a>"));
+        QVERIFY(linked.startsWith("三、关键词布局要自然\r\n"));
+        QCOMPARE(linked.remove(QRegularExpression("<a [^>]*>|</a>")).size(), article.size() + 3); // one inserted
+        Text1()->undo();
+        QCOMPARE(Text1()->articleText(), article);
+        // Off, the article is not read whole: its length and the characters around the points (leaving CR LF whole).
+        child<QCheckBox>("CInPlace")->click();
+        child<QSpinBox>("LinkCount")->setValue(2);
+        const QString pairs = "\r\n\r\n" + chinese(23) + "ab\r\n" + chinese(60);
+        Text1()->replaceArticle(pairs);
+        const QList<Linker::Link> pending = m_w->engine().pending();
+        QCOMPARE(pending.size(), 2);
+        click("Command1");
+        QCOMPARE(Text1()->articleText(), Linker::LinkArticle(pairs, pending, m_w->options(), 3).text);
+        QCOMPARE(Text1()->articleText().indexOf(pending[1].markup), 70 + pending[0].markup.size());
     }
 
     // The main window's start-up and shut-down, twice in a row, with the program folder and the

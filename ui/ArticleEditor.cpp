@@ -28,6 +28,22 @@ QString ArticleEditor::articleText() const
     return ArticleText::toArticleText(document()->toRawText());
 }
 
+qsizetype ArticleEditor::articleLength() const
+{
+    const QTextDocument &doc = *document();
+    return doc.characterCount() - 1 + doc.blockCount() - 1; // each paragraph break is CR LF
+}
+
+QChar ArticleEditor::articleCharAt(qsizetype articlePosition) const
+{
+    const int position = editorPosition(articlePosition);
+    const QTextBlock block = document()->findBlock(position);
+    // At a paragraph's end the article has CR, then LF one unit later.
+    if (position == block.position() + block.length() - 1 && block.next().isValid())
+        return articlePosition == position + block.blockNumber() ? QChar(u'\r') : QChar(u'\n');
+    return document()->characterAt(position);
+}
+
 ArticleStatistics ArticleEditor::statistics() const
 {
     const ArticleStatistics stats = m_counts.total();
@@ -110,16 +126,58 @@ void ArticleEditor::mouseDoubleClickEvent(QMouseEvent *event)
     Q_EMIT doubleClicked();
 }
 
+int ArticleEditor::editorPosition(qsizetype articlePosition) const
+{
+    // Each paragraph break before a paragraph is one unit in the editor and two (CR LF) in the
+    // article: paragraph n starts n units later in the article.
+    const QTextDocument &doc = *document();
+    int low = 0, high = doc.blockCount() - 1;
+    while (low < high) {
+        const int mid = (low + high + 1) / 2;
+        if (doc.findBlockByNumber(mid).position() + mid <= articlePosition)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    const QTextBlock block = doc.findBlockByNumber(low);
+    return int(std::min<qsizetype>(articlePosition - low, block.position() + block.length() - 1));
+}
+
+void ArticleEditor::applyArticleEdits(const QList<Linker::Edit> &edits)
+{
+    QList<std::pair<int, int>> places; // in the editor, before any edit
+    for (const Linker::Edit &e : edits)
+        places.append({editorPosition(e.start), editorPosition(e.start + e.length)});
+    // One undo step of separate edits, from the last: one edit block spanning them all would have
+    // the editor lay out every paragraph between the first link and the last again.
+    QTextCursor cursor(document());
+    for (qsizetype k = edits.size() - 1; k >= 0; --k) {
+        if (k == edits.size() - 1)
+            cursor.beginEditBlock();
+        else
+            cursor.joinPreviousEditBlock();
+        cursor.setPosition(places[k].first);
+        cursor.setPosition(places[k].second, QTextCursor::KeepAnchor);
+        cursor.insertText(edits[k].link.markup);
+        cursor.endEditBlock();
+    }
+    QList<ArticleText::Span> spans;
+    qsizetype shift = 0;
+    for (const Linker::Edit &e : edits) {
+        spans.append({e.start + shift, e.link.markup.size()});
+        shift += e.link.markup.size() - e.length;
+    }
+    highlightArticleSpans(spans);
+}
+
 void ArticleEditor::highlightArticleSpans(const QList<ArticleText::Span> &spans)
 {
-    const QString editorText = document()->toRawText();
     QList<QTextEdit::ExtraSelection> marks;
     for (const ArticleText::Span &span : spans) {
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(document());
-        mark.cursor.setPosition(ArticleText::toEditorPosition(editorText, span.start));
-        mark.cursor.setPosition(ArticleText::toEditorPosition(editorText, span.start + span.length),
-                                QTextCursor::KeepAnchor);
+        mark.cursor.setPosition(editorPosition(span.start));
+        mark.cursor.setPosition(editorPosition(span.start + span.length), QTextCursor::KeepAnchor);
         mark.format.setBackground(QColor(0xFF, 0xE5, 0x8F));
         marks.append(mark);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArticleText.h"
+#include "Linker.h"
 #include "ParagraphCounts.h"
 
 #include <QPlainTextEdit>
@@ -17,10 +18,16 @@ public:
     explicit ArticleEditor(QWidget *parent = nullptr);
 
     QString articleText() const;
+    // Its length and its character at a position, without handing out the text.
+    qsizetype articleLength() const;
+    QChar articleCharAt(qsizetype articlePosition) const;
     // The statistics of articleText(), kept current edit by edit rather than counted here.
     ArticleStatistics statistics() const;
     // Replaces the whole text as one edit that Ctrl+Z takes back.
     void replaceArticle(const QString &text);
+    // Makes a generate's edits (in article positions, in order) as one step that Ctrl+Z takes back,
+    // and marks the links as highlightArticleSpans does.
+    void applyArticleEdits(const QList<Linker::Edit> &edits);
     // Text shown before the user's first edit; not an edit itself.
     void setInitialText(const QString &text);
 
@@ -45,5 +52,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The editor's position of an article position, found by paragraph rather than by reading the text.
+    int editorPosition(qsizetype articlePosition) const;
+
     ParagraphCounts m_counts; // of the editor's own document; setDocument() is not for this editor
 };

@@ -177,6 +177,7 @@ void Form1::setLabel1Colour(const QColor &colour)
 
 void Form1::Text1_Change()
 {
+    m_engine->articleChanged();
     const QString stats = m_engine->Tongji();
     Label4->setText(QString::number(m_engine->HanziCount()));
     m_notice->Xianshi();

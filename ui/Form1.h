@@ -27,6 +27,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 class TabPage;
@@ -137,6 +138,9 @@ private:
     QGroupBox *Frame4 = nullptr;
     OptionBox *CAvoid = nullptr;
     OptionBox *CRotate = nullptr;
+    OptionBox *CInPlace = nullptr;
+    OptionBox *CSentenceEnd = nullptr;
+    QSpinBox *LinkCount = nullptr;
     QLabel *Label6 = nullptr;
     QWidget *P1 = nullptr;
     QLabel *Label4 = nullptr;

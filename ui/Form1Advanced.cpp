@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 namespace {
@@ -54,11 +55,22 @@ void Form1::buildAdvancedPage()
     Option1->setChecked(true);
 
     Frame4 = named(new QGroupBox(QStringLiteral("插入方式：")), "Frame4");
-    m_page2->place(Frame4, 120, 1200, 8055, 1095);
+    m_page2->place(Frame4, 120, 1200, 8055, 1455);
     CAvoid = named(new OptionBox(QStringLiteral("避开标签、已有链接和英文单词"), Frame4), "CAvoid");
-    CAvoid->setGeometry(Twips::toPixels(120, 360, 6015, 255));
+    CAvoid->setGeometry(Twips::toPixels(120, 360, 4455, 255));
     CRotate = named(new OptionBox(QStringLiteral("轮换关键字"), Frame4), "CRotate");
-    CRotate->setGeometry(Twips::toPixels(120, 720, 6015, 255));
+    CRotate->setGeometry(Twips::toPixels(4680, 360, 3255, 255));
+    CInPlace = named(new OptionBox(QStringLiteral("文中匹配"), Frame4), "CInPlace");
+    CInPlace->setGeometry(Twips::toPixels(120, 720, 4455, 255));
+    CSentenceEnd = named(new OptionBox(QStringLiteral("句末插入"), Frame4), "CSentenceEnd");
+    CSentenceEnd->setGeometry(Twips::toPixels(4680, 720, 3255, 255));
+    auto *countLabel = named(new QLabel(QStringLiteral("链接数量："), Frame4), "Label7");
+    countLabel->setGeometry(Twips::toPixels(120, 1080, 1095, 255));
+    LinkCount = named(new QSpinBox(Frame4), "LinkCount");
+    LinkCount->setRange(1, Options::MaxLinkCount);
+    LinkCount->setValue(Options::DefaultLinkCount);
+    LinkCount->setGeometry(Twips::toPixels(1215, 1035, 855, 315));
+    countLabel->setBuddy(LinkCount);
 
     Label6 = named(new QLabel, "Label6");
     Label6->setTextFormat(Qt::PlainText);
@@ -76,12 +88,18 @@ void Form1::buildAdvancedPage()
                     whole(u"合适位置") + QStringLiteral("，后面没有时移到") + whole(u"前面。") +
                     QStringLiteral("\n\n轮换关键字：列表里的每个关键字都用过一次以后，才开始新的一轮，链接相同的"
                                    "关键字算一个；增删或导入关键字后") +
-                    whole(u"重新开始。"));
-    m_page2->place(Label6, 120, 2460, 8055, 2175);
+                    whole(u"重新开始。") +
+                    QStringLiteral("\n\n文中匹配：文章里已有列表中的关键字时，把链接加在这些字上，不另插关键字；"
+                                   "不够时其余的照常插入。句末插入：插入的链接放在最近的逗号、句号等标点后或段落") +
+                    whole(u"末尾。"));
+    m_page2->place(Label6, 120, 2760, 8055, 2955);
 
-    // The format is fixed in the mark-up when a pair is drawn, so a change draws the pair again; so
-    // does switching the rotation, which starts a fresh cycle.
+    // The format is fixed in the mark-up when links are drawn, so a change draws them again; so does
+    // switching the rotation, which starts a fresh cycle, or 文中匹配, which the preview tells of, and
+    // a new number of links.
     for (QAbstractButton *b : {static_cast<QAbstractButton *>(Option1), static_cast<QAbstractButton *>(Option2),
-                               static_cast<QAbstractButton *>(Option3), static_cast<QAbstractButton *>(CRotate)})
+                               static_cast<QAbstractButton *>(Option3), static_cast<QAbstractButton *>(CRotate),
+                               static_cast<QAbstractButton *>(CInPlace)})
         connect(b, &QAbstractButton::clicked, this, &Form1::Label5_Click);
+    connect(LinkCount, &QSpinBox::valueChanged, this, &Form1::Label5_Click);
 }

@@ -10,6 +10,7 @@
 
 #include <QButtonGroup>
 #include <QDir>
+#include <QSpinBox>
 
 namespace {
 const QString FileDialogTitle = QStringLiteral("请选择您的文件");
@@ -57,6 +58,9 @@ Options Form1::options() const
     options.format = LinkFormat(m_formatGroup->checkedId());
     options.avoidMarkup = CAvoid->isOn();
     options.rotateKeywords = CRotate->isOn();
+    options.inPlace = CInPlace->isOn();
+    options.sentenceEnd = CSentenceEnd->isOn();
+    options.linkCount = LinkCount->value();
     return options;
 }
 
@@ -65,8 +69,8 @@ StoredOptions Form1::storedOptions() const
     return {options(), CB->isGrayed(), CI->isGrayed(), Cnew->isGrayed(), CCopy->isGrayed()};
 }
 
-// The controls show what the file gives; a change to what the links look like, or to the rotation,
-// draws the pending pair again, as a click on the control would.
+// The controls show what the file gives; a change to what the links look like, to their number, to
+// the rotation or to 文中匹配 draws the pending links again, as a click on the control would.
 void Form1::LoadSet()
 {
     StoredOptions stored = storedOptions();
@@ -75,6 +79,7 @@ void Form1::LoadSet()
     Options before = options();
     before.copyAfterGenerate = o.copyAfterGenerate;
     before.avoidMarkup = o.avoidMarkup;
+    before.sentenceEnd = o.sentenceEnd;
     CB->setOption(o.bold, stored.boldGrayed);
     CI->setOption(o.italic, stored.italicGrayed);
     Cnew->setOption(o.newWindow, stored.newWindowGrayed);
@@ -82,6 +87,10 @@ void Form1::LoadSet()
     m_formatGroup->button(int(o.format))->setChecked(true);
     CAvoid->setOption(o.avoidMarkup);
     CRotate->setOption(o.rotateKeywords);
+    CInPlace->setOption(o.inPlace);
+    CSentenceEnd->setOption(o.sentenceEnd);
+    const QSignalBlocker quiet(LinkCount); // one draw for all the changes, below
+    LinkCount->setValue(o.linkCount);
     if (before != o)
         Label5_Click();
 }

@@ -5,18 +5,23 @@
 #include "RandomSource.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class ArticleEditor;
+class KeywordMatcher;
 class KeywordTable;
 class QLabel;
 class QWidget;
 
-// The generate button's controller. It keeps the pending pair: two links drawn in advance and
-// shown in the preview, so the user sees which keywords the next press will use. The linking
-// itself is the engine's; this turns its refusals into message boxes, shows the preview, marks the
-// links and copies the article.
+// The generate button's controller. It keeps the pending links (two unless the options say
+// otherwise), drawn in advance and shown in the preview, so the user sees which keywords the next
+// press will use; with 文中匹配 on, the preview also tells which of them go on the article's own
+// words, worked out again shortly after the article changes. The linking itself is the engine's;
+// this turns its refusals into message boxes, shows the preview, makes the edits, marks the links
+// and copies the article.
 class LinkInserter
 {
     Q_DISABLE_COPY_MOVE(LinkInserter)
@@ -34,7 +39,7 @@ public:
 
     LinkInserter(const KeywordTable &table, RandomSource &random, View view);
 
-    // Draws a new pending pair and shows its keywords in the preview. Needs two records.
+    // Draws new pending links and shows their keywords in the preview. Needs two records.
     void GetKey();
     // The preview refresh: a new pair when there are two records, otherwise a notice instead.
     void Getkey1();
@@ -48,12 +53,33 @@ public:
     qint64 HanziCount() const { return m_hanziCount; }
     QString PendingLink1() const { return m_pending.value(0).markup; }
     QString PendingLink2() const { return m_pending.value(1).markup; }
+    const QList<Linker::Link> &pending() const { return m_pending; }
+
+    // How long after an edit the preview of 文中匹配 is worked out again.
+    static constexpr int PreviewDelay = 300;
+    // To be told of every change to the article.
+    void articleChanged();
+    // Works out the preview of 文中匹配 now, if it waits.
+    void refreshPreview();
 
 private:
+    void showPreview();
+    // The keyword list's matcher, built again after a change to the list.
+    const KeywordMatcher &matcher();
+    // The edits of the next generate for the article.
+    const QList<Linker::Edit> &plan(const Options &options);
+
     const KeywordTable &m_table;
     RandomSource &m_random;
     View m_view;
     QList<Linker::Link> m_pending;
     KeywordRotation m_rotation;
     qint64 m_hanziCount = 0;
+    std::shared_ptr<const KeywordMatcher> m_matcher;
+    quint64 m_matcherRevision = 0;
+    // The plan for the article at a document revision with these options, or none.
+    std::optional<QList<Linker::Edit>> m_plan;
+    int m_planRevision = -1;
+    Options m_planOptions;
+    QTimer m_previewTimer;
 };
