@@ -1,5 +1,6 @@
-// Article files read for linking and written back, on real files.
+// Article files read for linking and written back, and the ledger of the links inserted, on real files.
 #include "ArticleFile.h"
+#include "LinkLedger.h"
 #include "TestUtil.h"
 
 #include <QTemporaryDir>
@@ -80,6 +81,47 @@ private Q_SLOTS:
         linked.insert(std::max<qsizetype>(linked.indexOf(QByteArray(encoder.encode(u"B"))), 0), encoder.encode(link));
         QVERIFY(ArticleFile::write(p, a, text.insert(std::max<qsizetype>(text.indexOf('B'), 0), link)));
         QCOMPARE(readFile(p), linked);
+    }
+
+    // Counts add up and come back from the file with every character; a file as an editor saves it is read too.
+    void ledger()
+    {
+        LinkLedger ledger;
+        ledger.add("绿茶", "http://a/", 2);
+        ledger.add("a|b\\n", "x\\|y\r\nz");
+        ledger.add("逗,号", "\"引\"", 3);
+        ledger.add("绿茶", "http://a/");
+        ledger.add("绿茶", "http://b/", 0);
+        QVERIFY(ledger.save(path("Ledger.txt")));
+        QCOMPARE(readFile(path("Ledger.txt")), "3|绿茶|http://a/\n1|a\\|b\\\\n|x\\\\\\|y\\r\\nz\n3|逗,号|\"引\"\n");
+        const QByteArray csv = "\xEF\xBB\xBF关键字,链接,次数\r\n绿茶,http://a/,3\r\n\"逗,号\",\"\"\"引\"\"\",3\r\n"
+                               "a|b\\n,\"x\\|y\r\nz\",1\r\n";
+        QCOMPARE(ledger.csv(), csv);
+        QCOMPARE(LinkLedger::load(path("Ledger.txt")).csv(), csv);
+        writeFile(path("Ledger.txt"), "\xEF\xBB\xBF\r\n2|a|b\r\n\r\n1|a|b");
+        QCOMPARE(LinkLedger::load(path("Ledger.txt")).count("a", "b"), 3);
+        LinkLedger many; // the index grows as pairs come; each keyword has ten links, each link ten keywords
+        for (int i = 0; i < 1000; ++i)
+            many.add(QString::number(i % 10), QString::number(i % 100 / 10));
+        QVERIFY(many.size() == 100 && many.count("9", "9") == 10);
+        QString why; // a regular file where the folder should be
+        QVERIFY(!ledger.save(path("Ledger.txt/Ledger.txt"), &why) && why == "文件夹不存在");
+    }
+
+    // A damaged ledger is kept whole under a name of its own, several in a second too, and the ledger starts empty.
+    void damaged_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char *bytes : {"x|a|b", "1|a", "1|a|b|c", "0|a|b", "1|a\\x|b", "1|a|b\\", "1|\xE7\xBB|b"})
+            QTest::newRow(bytes) << "1|ok|x\n" + QByteArray(bytes);
+    }
+    void damaged()
+    {
+        QFETCH(QByteArray, bytes);
+        writeFile(path("Ledger.txt"), bytes);
+        const LinkLedger ledger = LinkLedger::load(path("Ledger.txt"));
+        QVERIFY(ledger.size() == 0 && ledger.setAside().startsWith(path("Ledger.txt.damaged-")));
+        QCOMPARE(readFile(ledger.setAside()), bytes);
     }
 };
 
