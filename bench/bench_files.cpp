@@ -1,10 +1,13 @@
-// Loading and saving a 100,000-record keyword list, and reading a large settings file. The load is also set against a
-// bare read and GBK decode of the same bytes, measured in the same iterations, so the ratio shows what the line
-// splitting and the table cost on top of what any reader must do.
+// Loading and saving a 100,000-record keyword list and a 100,000-pair link ledger, an article file read and written
+// back, and reading a large settings file. The list's load is also set against a bare read and GBK decode of the same
+// bytes, measured in the same iterations, so the ratio shows what the line splitting and the table cost on top of what
+// any reader must do.
+#include "ArticleFile.h"
 #include "BenchRatio.h"
 #include "Gbk.h"
 #include "KeywordFile.h"
 #include "KeywordTable.h"
+#include "LinkLedger.h"
 #include "Settings.h"
 #include "StoredFile.h"
 
@@ -73,6 +76,87 @@ void BM_Save100k(benchmark::State &state)
     state.counters["bytes"] = double(QFile(path).size());
 }
 BENCHMARK(BM_Save100k)->Unit(benchmark::kMillisecond);
+
+// The link ledger with 100,000 pairs of fill()'s kind: its load against a bare read and UTF-8 decode of the same bytes,
+// in the same iterations, and its save.
+void BM_Ledger100kLoadVsReadDecode(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Ledger.txt"));
+    {
+        KeywordTable table;
+        fill(table);
+        LinkLedger ledger;
+        for (qsizetype i = 1; i <= table.count(); ++i)
+            ledger.add(table.keyWord(i), table.link(i), 1 + i % 97);
+        ledger.save(path);
+    }
+    ratio(
+        state, "load_ms",
+        [&] {
+            if (LinkLedger::load(path).size() != Records)
+                state.SkipWithError("pairs lost");
+        },
+        "read_decode_ms",
+        [&] {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            const QString text = QString::fromUtf8(file.readAll());
+            benchmark::DoNotOptimize(text.data());
+        }); // goal: load < 100 ms
+    state.counters["bytes"] = double(QFile(path).size());
+}
+BENCHMARK(BM_Ledger100kLoadVsReadDecode)->Unit(benchmark::kMillisecond);
+
+void BM_Ledger100kSave(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Ledger.txt"));
+    KeywordTable table;
+    fill(table);
+    LinkLedger ledger;
+    for (qsizetype i = 1; i <= table.count(); ++i)
+        ledger.add(table.keyWord(i), table.link(i), 1 + i % 97);
+    for (auto _ : state)
+        ledger.save(path); // goal: < 100 ms
+}
+BENCHMARK(BM_Ledger100kSave)->Unit(benchmark::kMillisecond);
+
+// Reading a 10 MB article file for linking and writing it back with one link, against a bare read and decode of it
+// and a bare write of its bytes, in the same iterations. Argument 0: GBK with LF breaks, which become CR LF and back;
+// 1: UTF-16LE with a byte-order mark and CR LF breaks.
+void BM_Article10MBVsReadDecode(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("article.txt"));
+    QString text;
+    while (text.size() < 5 << 20)
+        text += QStringLiteral("绿茶是中国的主要茶类之一，历史悠久。Green tea, %1 年。\n").arg(text.size());
+    const bool utf16 = state.range(0) == 1;
+    const QByteArray bytes =
+        utf16
+            ? QByteArray(StoredFile::byteOrderMark(StoredFile::Encoding::Utf16Le).toByteArray() +
+                         StoredFile::encode(text.replace(u'\n', QStringLiteral("\r\n")), StoredFile::Encoding::Utf16Le))
+            : Gbk::encode(text);
+    StoredFile::write(path, bytes);
+    const QString out = dir.filePath(QStringLiteral("linked.txt"));
+    ratio(
+        state, "read_write_ms",
+        [&] {
+            const ArticleFile::Read r = ArticleFile::read(path);
+            if (r.skip != ArticleFile::Skip::None)
+                state.SkipWithError("skipped");
+            ArticleFile::write(out, r.article, QString(r.article.text).insert(1000, QStringLiteral("<a>绿茶</a>")));
+        },
+        "read_decode_write_ms",
+        [&] {
+            const StoredFile::Text decoded = StoredFile::decode(*StoredFile::read(path));
+            benchmark::DoNotOptimize(decoded.text.data());
+            StoredFile::write(out, bytes);
+        });
+    state.counters["MB"] = double(bytes.size()) / (1 << 20);
+}
+BENCHMARK(BM_Article10MBVsReadDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Deciding the encoding of a 50 MB list without a byte-order mark and decoding it, against a bare decode of the same
 // bytes in the encoding it turns out to be, in the same iterations. Argument 0: the list in GBK; 1: in UTF-8, where
