@@ -1,7 +1,8 @@
-// Statistics, table and draw costs. The ratio counters compare two measurements taken in the
-// same iterations, so they hold whatever else the machine is doing.
+// Statistics, table, draw and keyword-matching costs. The ratio counters compare two measurements
+// taken in the same iterations, so they hold whatever else the machine is doing.
 #include "BenchRatio.h"
 #include "Gbk.h"
+#include "KeywordMatcher.h"
 #include "KeywordTable.h"
 #include "Linker.h"
 #include "Statistics.h"
@@ -11,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <random>
 
 namespace {
 
@@ -105,6 +107,57 @@ void BM_SafeVsPlainInsertion(benchmark::State &state)
         }); // goal: ratio <= 2 on the tagged article
 }
 BENCHMARK(BM_SafeVsPlainInsertion)->ArgName("tagged")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// `count` records of 2 to 6 common Chinese characters, every tenth an ASCII word, from a fixed seed.
+void randomKeywords(KeywordTable &table, int count)
+{
+    const QString common =
+        QStringLiteral("的一是不了人我在有他这中大来上个国到说们为子和你地出道也时年得就那要下以生会自着去之过家学"
+                       "对可里后小么心多天而能好都然没日于起还发成事只作当想看文无开手十用主行方又如前所本见经头面"
+                       "公同三已老从动两长知民样现分将外但身些与高意进把法此实回二理美点月明其种声全工己话儿者向情"
+                       "部正名定女问力机给等几很业最间新什打便位因重被走电四第门相次东政海口使教西再平真听世气信北");
+    std::mt19937 random(2024);
+    QList<KeywordTable::Record> records;
+    for (int i = 0; i < count; ++i) {
+        QString keyWord = i % 10 == 9 ? QStringLiteral("word%1").arg(i) : QString();
+        for (int n = keyWord.isEmpty() ? 2 + int(random() % 5) : 0; n > 0; --n)
+            keyWord += common[random() % common.size()];
+        records.append({keyWord, QStringLiteral("http://www.example.com/%1").arg(i)});
+    }
+    table.append(records);
+}
+
+void BM_BuildMatcher100k(benchmark::State &state)
+{
+    KeywordTable table;
+    randomKeywords(table, 100'000);
+    for (auto _ : state) {
+        const KeywordMatcher matcher(table);
+        benchmark::DoNotOptimize(matcher.keywords().size()); // goal: < 200 ms
+    }
+}
+BENCHMARK(BM_BuildMatcher100k)->Unit(benchmark::kMillisecond);
+
+// 10,000 keywords, a few of them the article's own words, found in the article vs. a GBK encode of it.
+void BM_FindKeywords1MB(benchmark::State &state)
+{
+    const QString text = article(1024 * 1024);
+    KeywordTable table;
+    randomKeywords(table, 10'000 - 6);
+    for (const char16_t *word : {u"绿茶", u"茶树", u"发酵", u"工艺", u"Green", u"tea"})
+        table.append(QString::fromUtf16(word), QStringLiteral("http://www.example.com/"));
+    const KeywordMatcher matcher(table);
+    QStringEncoder encoder("GBK");
+    qsizetype found = 0;
+    ratio(
+        state, "find_ms", [&] { found = matcher.find(text).size(); }, "encode_ms",
+        [&] {
+            const QByteArray bytes = encoder.encode(text);
+            benchmark::DoNotOptimize(bytes.data());
+        }); // goal: ratio <= 6
+    state.counters["found"] = double(found);
+}
+BENCHMARK(BM_FindKeywords1MB)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
