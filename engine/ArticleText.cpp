@@ -45,13 +45,4 @@ ArticleStatistics countParagraph(QStringView paragraph)
     return CountArticle(toArticleText(paragraph.toString()));
 }
 
-qsizetype toEditorPosition(QStringView editorText, qsizetype articlePosition)
-{
-    // Every line break of the editor is two units of the article.
-    qsizetype article = 0, i = 0;
-    for (; i < editorText.size() && article < articlePosition; ++i)
-        article += isLineBreak(editorText[i]) ? 2 : 1;
-    return i;
-}
-
 } // namespace ArticleText

@@ -23,7 +23,5 @@ QString toEditorText(const QString &article);
 QString toArticleText(const QString &editorText);
 // One paragraph of an editor's text, counted as the article holds it.
 ArticleStatistics countParagraph(QStringView paragraph);
-// The editor's position for a position in the article's CR LF text.
-qsizetype toEditorPosition(QStringView editorText, qsizetype articlePosition);
 
 } // namespace ArticleText

@@ -33,17 +33,9 @@ qsizetype distance(const KeywordMatcher::Match &m, qsizetype point)
 
 // The links on the article's own words for the points (one at most each, by index), the other
 // points left empty.
-QList<std::optional<Linker::Edit>> inPlace(QStringView article, const QList<qsizetype> &points, const Options &options,
-                                           const Linker::Words &words)
+QList<std::optional<Linker::Edit>> inPlace(const QList<KeywordMatcher::Match> &found, const QList<qsizetype> &points,
+                                           const Options &options, const Linker::Words &words)
 {
-    const Placement::Ranges places = Placement::LinkPlaces(article, options.format);
-    // An occurrence may be linked when all of it lies in one stretch where links may go.
-    const auto allowed = [&](qsizetype start, qsizetype length) {
-        const auto r = std::lower_bound(places.begin(), places.end(), start,
-                                        [](const Placement::Range &range, qsizetype p) { return range.last < p; });
-        return r != places.end() && r->first <= start && r->last >= start + length;
-    };
-    const QList<KeywordMatcher::Match> found = words.matcher.find(article, allowed);
     const KeywordTable &table = words.table;
     QList<bool> taken(found.size(), false);
     const QList<qsizetype> ranks = words.rotation ? words.rotation->ranks(table.count()) : QList<qsizetype>();
@@ -142,12 +134,38 @@ Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStri
     return Apply(article, edits);
 }
 
-QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &options, const Words *words)
+Layout Lay(QStringView article, qsizetype count, const Options &options, const KeywordMatcher *matcher)
+{
+    Layout layout;
+    layout.points = PointsFor(article.size(), count);
+    if (options.inPlace && matcher) {
+        const Placement::Ranges places = Placement::LinkPlaces(article, options.format);
+        // An occurrence may be linked when all of it lies in one stretch where links may go.
+        const auto allowed = [&](qsizetype start, qsizetype length) {
+            const auto r = std::lower_bound(places.begin(), places.end(), start,
+                                            [](const Placement::Range &range, qsizetype p) { return range.last < p; });
+            return r != places.end() && r->first <= start && r->last >= start + length;
+        };
+        layout.found = matcher->find(article, allowed);
+    }
+    layout.inserted = PointsIn(article, count, options);
+    if (options.sentenceEnd) {
+        Placement::Ranges clauses = Placement::LinkPlaces(article, options.format);
+        if (options.avoidMarkup)
+            clauses = Placement::Intersect(clauses, Placement::TextPlaces(article));
+        for (qsizetype &point : layout.inserted)
+            point = Placement::ClauseEnd(article, clauses, point);
+    }
+    return layout;
+}
+
+QList<Edit> Assign(const Layout &layout, const QList<Link> &drawn, const Options &options, const Words *words)
 {
     const qsizetype count = drawn.size();
+    Q_ASSERT(layout.points.size() == count && layout.inserted.size() == count);
     QList<std::optional<Edit>> linked(count);
     if (options.inPlace && words)
-        linked = inPlace(article, PointsFor(article.size(), count), options, *words);
+        linked = inPlace(layout.found, layout.points, options, *words);
     QList<Edit> edits;
     QStringList targets;
     for (const std::optional<Edit> &edit : linked) {
@@ -164,20 +182,11 @@ QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &o
         (repeats ? repeated : inserted).append(link);
     }
     inserted += repeated;
-    const QList<qsizetype> points = PointsIn(article, count, options);
-    Placement::Ranges clauses;
-    if (options.sentenceEnd) {
-        clauses = Placement::LinkPlaces(article, options.format);
-        if (options.avoidMarkup)
-            clauses = Placement::Intersect(clauses, Placement::TextPlaces(article));
-    }
     qsizetype next = 0;
     for (qsizetype k = 0; k < count; ++k) {
         if (linked[k])
             continue;
-        qsizetype point = points[k];
-        if (options.sentenceEnd)
-            point = Placement::ClauseEnd(article, clauses, point);
+        qsizetype point = layout.inserted[k];
         // Never inside words that take a link of their own.
         for (const Edit &e : edits) {
             if (e.length > 0 && point > e.start && point < e.start + e.length)
@@ -190,6 +199,11 @@ QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &o
         return a.start != b.start ? a.start < b.start : a.length < b.length;
     });
     return edits;
+}
+
+QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &options, const Words *words)
+{
+    return Assign(Lay(article, drawn.size(), options, words ? &words->matcher : nullptr), drawn, options, words);
 }
 
 bool ReadsArticle(const Options &options)

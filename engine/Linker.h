@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArticleText.h"
+#include "KeywordMatcher.h"
 #include "KeywordRotation.h"
 #include "Options.h"
 #include "RandomSource.h"
@@ -11,7 +12,6 @@
 #include <functional>
 #include <optional>
 
-class KeywordMatcher;
 class KeywordTable;
 
 // Linking one article, with no window behind it: the window's generate button and any headless
@@ -74,6 +74,18 @@ QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &o
 
 // `markups[k]` at `points[k]` (in order); the spans say where each went.
 Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStringList &markups);
+
+// What a generate needs of an article before its links are drawn: it depends on the article, the
+// options and the list's keywords only, so it may be worked out ahead, or on another thread.
+struct Layout
+{
+    QList<qsizetype> points;            // the points, as PointsFor gives them
+    QList<qsizetype> inserted;          // where a link inserted for each point goes
+    QList<KeywordMatcher::Match> found; // with 文中匹配: the keywords where links may go
+};
+Layout Lay(QStringView article, qsizetype count, const Options &options, const KeywordMatcher *matcher);
+// The links of an article laid out so: see Plan.
+QList<Edit> Assign(const Layout &layout, const QList<Link> &drawn, const Options &options, const Words *words);
 
 // Where the drawn links go, in the order of the article. Without the options 文中匹配 and 句末插入 the
 // k-th drawn link goes to the k-th of PointsIn. With 文中匹配 (and `words`), each point in turn first

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QTextDocument>
+#include <QThreadPool>
 
 namespace {
 // What the preview shows of a link: HTML keeps showing what its mark-up holds, which differs from
@@ -36,11 +37,17 @@ LinkInserter::LinkInserter(const KeywordTable &table, RandomSource &random, View
     QObject::connect(&m_previewTimer, &QTimer::timeout, [this] { refreshPreview(); });
 }
 
+LinkInserter::~LinkInserter()
+{
+    // A layout still being worked out reports back through the timer: it must not find it gone.
+    QThreadPool::globalInstance()->waitForDone();
+}
+
 void LinkInserter::GetKey()
 {
     const Options options = m_view.options();
     m_pending = Linker::Draw(m_table, options.linkCount, options, m_random, m_rotation);
-    m_plan.reset();
+    m_preview.reset();
     showPreview();
     if (options.inPlace)
         m_previewTimer.start(); // which of them the article already has is worked out shortly
@@ -50,9 +57,9 @@ void LinkInserter::showPreview()
 {
     const Options options = m_view.options();
     QStringList shown;
-    if (m_plan) {
+    if (m_preview) {
         // In the order of the article, each with where it goes.
-        for (const Linker::Edit &edit : *m_plan)
+        for (const Linker::Edit &edit : *m_preview)
             shown.append(numbered(shown.size()) + shownKeyword(edit.link, options.format) +
                          (edit.length > 0 ? QStringLiteral("（文中）") : QStringLiteral("（插入）")));
     } else {
@@ -72,12 +79,26 @@ void LinkInserter::Getkey1()
 
 void LinkInserter::articleChanged()
 {
-    if (m_plan) {
-        m_plan.reset();
+    if (m_preview) {
+        m_preview.reset();
         showPreview();
     }
     if (m_view.options().inPlace && m_table.count() >= Linker::MinimumRecords)
         m_previewTimer.start();
+}
+
+LinkInserter::LayoutKey LinkInserter::layoutKey(const Options &options) const
+{
+    Options relevant = options; // what the layout depends on, besides the article and the list
+    relevant.bold = relevant.italic = relevant.newWindow = relevant.copyAfterGenerate = relevant.rotateKeywords = false;
+    relevant.linkCount = int(drawnLinks().size());
+    return {m_view.editor->document()->revision(), m_table.revision(), relevant};
+}
+
+QList<Linker::Link> LinkInserter::drawnLinks() const
+{
+    // Before any draw the pending pair is empty: the article keeps its text.
+    return m_pending.isEmpty() ? QList<Linker::Link>(2) : m_pending;
 }
 
 void LinkInserter::refreshPreview()
@@ -86,42 +107,69 @@ void LinkInserter::refreshPreview()
     const Options options = m_view.options();
     if (!options.inPlace || m_table.count() < Linker::MinimumRecords || m_pending.isEmpty())
         return;
-    plan(options);
-    showPreview();
+    const LayoutKey key = layoutKey(options);
+    if (m_layout && m_layout->first == key) {
+        m_preview = assign(m_layout->second, options);
+        showPreview();
+        return;
+    }
+    if (m_laying && *m_laying == key)
+        return; // on its way
+    // The article is read and searched on another thread; the layout comes back here, and is
+    // used if the article, the list and the options are still what it was worked out for.
+    m_laying = key;
+    const QString article = m_view.editor->articleText();
+    const std::shared_ptr<const KeywordMatcher> matcher = sharedMatcher();
+    const qsizetype count = drawnLinks().size();
+    QTimer *context = &m_previewTimer;
+    QThreadPool::globalInstance()->start([this, article, matcher, count, options, key, context] {
+        Linker::Layout layout = Linker::Lay(article, count, options, matcher.get());
+        QMetaObject::invokeMethod(context, [this, key, layout = std::move(layout)] {
+            if (m_laying == key)
+                m_laying.reset();
+            const Options now = m_view.options();
+            if (layoutKey(now) != key)
+                return;
+            m_layout = {key, layout};
+            if (now.inPlace && !m_pending.isEmpty()) {
+                m_preview = assign(layout, now);
+                showPreview();
+            }
+        });
+    });
 }
 
-const KeywordMatcher &LinkInserter::matcher()
+std::shared_ptr<const KeywordMatcher> LinkInserter::sharedMatcher()
 {
     if (!m_matcher || m_matcherRevision != m_table.revision()) {
         m_matcher = std::make_shared<const KeywordMatcher>(m_table);
         m_matcherRevision = m_table.revision();
     }
-    return *m_matcher;
+    return m_matcher;
 }
 
-const QList<Linker::Edit> &LinkInserter::plan(const Options &options)
+QList<Linker::Edit> LinkInserter::assign(const Linker::Layout &layout, const Options &options)
 {
-    const int revision = m_view.editor->document()->revision();
-    if (!m_plan || m_planRevision != revision || m_planOptions != options) {
-        // Before any draw the pending pair is empty: the article keeps its text.
-        const QList<Linker::Link> drawn = m_pending.isEmpty() ? QList<Linker::Link>(2) : m_pending;
-        const ArticleEditor &editor = *m_view.editor;
-        // The article is read whole only when the options need it: handing out 10 MB of text
-        // would cost a generate many times what its edits do.
-        const QString article = Linker::ReadsArticle(options) ? editor.articleText() : QString();
-        if (!Linker::ReadsArticle(options)) {
-            m_plan = Linker::Plan(
-                editor.articleLength(), [&](qsizetype p) { return editor.articleCharAt(p); }, drawn, options);
-        } else if (options.inPlace) {
-            const Linker::Words words{m_table, matcher(), options.rotateKeywords ? &m_rotation : nullptr};
-            m_plan = Linker::Plan(article, drawn, options, &words);
-        } else {
-            m_plan = Linker::Plan(article, drawn, options);
-        }
-        m_planRevision = revision;
-        m_planOptions = options;
+    if (!options.inPlace)
+        return Linker::Assign(layout, drawnLinks(), options, nullptr);
+    const Linker::Words words{m_table, *sharedMatcher(), options.rotateKeywords ? &m_rotation : nullptr};
+    return Linker::Assign(layout, drawnLinks(), options, &words);
+}
+
+QList<Linker::Edit> LinkInserter::plan(const Options &options)
+{
+    const ArticleEditor &editor = *m_view.editor;
+    if (!Linker::ReadsArticle(options)) {
+        // Handing out 10 MB of text would cost a generate many times what its edits do.
+        return Linker::Plan(
+            editor.articleLength(), [&](qsizetype p) { return editor.articleCharAt(p); }, drawnLinks(), options);
     }
-    return *m_plan;
+    const LayoutKey key = layoutKey(options);
+    if (!m_layout || m_layout->first != key) {
+        const std::shared_ptr<const KeywordMatcher> matcher = options.inPlace ? sharedMatcher() : nullptr;
+        m_layout = {key, Linker::Lay(editor.articleText(), drawnLinks().size(), options, matcher.get())};
+    }
+    return assign(m_layout->second, options);
 }
 
 QString LinkInserter::Tongji()
@@ -148,7 +196,7 @@ void LinkInserter::Generate()
         break;
     }
     const QList<Linker::Edit> edits = plan(options);
-    m_plan.reset();
+    m_preview.reset();
     editor.applyArticleEdits(edits);
     if (options.copyAfterGenerate) {
         QClipboard *clipboard = QGuiApplication::clipboard();

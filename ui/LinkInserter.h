@@ -38,6 +38,7 @@ public:
     };
 
     LinkInserter(const KeywordTable &table, RandomSource &random, View view);
+    ~LinkInserter();
 
     // Draws new pending links and shows their keywords in the preview. Needs two records.
     void GetKey();
@@ -63,11 +64,23 @@ public:
     void refreshPreview();
 
 private:
+    // What a layout was worked out for: the document's and the list's revisions and the options
+    // it depends on.
+    struct LayoutKey
+    {
+        int document;
+        quint64 list;
+        Options options;
+        bool operator==(const LayoutKey &) const = default;
+    };
+    LayoutKey layoutKey(const Options &options) const;
+    QList<Linker::Link> drawnLinks() const;
     void showPreview();
     // The keyword list's matcher, built again after a change to the list.
-    const KeywordMatcher &matcher();
+    std::shared_ptr<const KeywordMatcher> sharedMatcher();
+    QList<Linker::Edit> assign(const Linker::Layout &layout, const Options &options);
     // The edits of the next generate for the article.
-    const QList<Linker::Edit> &plan(const Options &options);
+    QList<Linker::Edit> plan(const Options &options);
 
     const KeywordTable &m_table;
     RandomSource &m_random;
@@ -77,9 +90,8 @@ private:
     qint64 m_hanziCount = 0;
     std::shared_ptr<const KeywordMatcher> m_matcher;
     quint64 m_matcherRevision = 0;
-    // The plan for the article at a document revision with these options, or none.
-    std::optional<QList<Linker::Edit>> m_plan;
-    int m_planRevision = -1;
-    Options m_planOptions;
+    std::optional<std::pair<LayoutKey, Linker::Layout>> m_layout; // the last one worked out
+    std::optional<LayoutKey> m_laying;                            // the one on its way, if any
+    std::optional<QList<Linker::Edit>> m_preview;                 // what the preview shows, when it tells
     QTimer m_previewTimer;
 };
