@@ -23,6 +23,8 @@ QString shownKeyword(const Linker::Link &link, LinkFormat format)
                                    : link.keyWord);
 }
 
+const QString ClickTip = QStringLiteral("点击更换关键字");
+
 QString numbered(qsizetype k)
 {
     return QString(QChar(0x2460 + int(k))); // ① … ⑩
@@ -66,15 +68,22 @@ void LinkInserter::showPreview()
         for (const Linker::Link &link : m_pending)
             shown.append(numbered(shown.size()) + shownKeyword(link, options.format));
     }
-    m_view.preview->setText(shown.join(u"  "));
+    // Ten keywords, or long ones, do not fit the label: it shows what fits, and its tip the rest.
+    QLabel &label = *m_view.preview;
+    const QString text = shown.join(u"  ");
+    const QString fits = label.fontMetrics().elidedText(text, Qt::ElideRight, label.contentsRect().width());
+    label.setText(fits);
+    label.setToolTip(fits == text ? ClickTip : text + QStringLiteral("\n") + ClickTip);
 }
 
 void LinkInserter::Getkey1()
 {
-    if (m_table.count() >= Linker::MinimumRecords)
+    if (m_table.count() >= Linker::MinimumRecords) {
         GetKey();
-    else
+    } else {
         m_view.preview->setText(QStringLiteral("关键字少于2个"));
+        m_view.preview->setToolTip(ClickTip);
+    }
 }
 
 void LinkInserter::articleChanged()
