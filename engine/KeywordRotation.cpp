@@ -16,6 +16,18 @@ void KeywordRotation::appendCycle(qsizetype count, RandomSource &random)
         m_queue.append(i);
     for (qsizetype k = count; k >= 2; --k)
         std::swap(m_queue[start + k - 1], m_queue[start + random.position(k) - 1]);
+    if (m_linked) {
+        QList<qint64> linked(count + 1);
+        for (qsizetype p = 1; p <= count; ++p)
+            linked[p] = m_linked(p);
+        std::stable_sort(m_queue.begin() + start, m_queue.end(),
+                         [&](qsizetype a, qsizetype b) { return linked[a] < linked[b]; });
+    }
+}
+
+void KeywordRotation::setLinked(std::function<qint64(qsizetype)> linked)
+{
+    m_linked = std::move(linked);
 }
 
 qsizetype KeywordRotation::next(qsizetype count, quint64 revision, RandomSource &random,

@@ -19,6 +19,10 @@ public:
     qsizetype next(qsizetype count, quint64 revision, RandomSource &random,
                    const std::function<bool(qsizetype)> &acceptable = {});
     void restart();
+    // How many links each position (1..count) has had before, as a ledger keeps them: each new
+    // cycle then starts with the least-linked records (shuffled among equals), so the spread stays
+    // even across sessions and batches. None: every cycle is a plain shuffle.
+    void setLinked(std::function<qint64(qsizetype position)> linked);
 
     // For each position 1..count (index 0 unused), its place in what is left of the cycle, 0 for
     // the next; a position the cycle no longer holds (any, before a cycle) comes after all of them,
@@ -33,6 +37,7 @@ private:
     void appendCycle(qsizetype count, RandomSource &random);
 
     QList<qsizetype> m_queue; // positions still to come, the next first
+    std::function<qint64(qsizetype)> m_linked;
     qsizetype m_count = -1;
     quint64 m_revision = 0;
 };

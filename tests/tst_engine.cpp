@@ -356,6 +356,14 @@ private Q_SLOTS:
             draws(30);
             QCOMPARE(drawn.count(other), 30);
         }
+        // Counts from before: each new cycle starts with the least linked, shuffled among equals.
+        f.table.clear();
+        f.table.append(QList<KeywordTable::Record>{{"A", "a"}, {"B", "b"}, {"C", "c"}, {"D", "d"}});
+        f.rotation.setLinked([](qsizetype p) { return p == 3 ? 0 : p == 1 ? 5 : 1; }); // C, then B D, then A
+        draws(20);
+        for (qsizetype c = 0; c < drawn.size(); c += 4)
+            QVERIFY2(drawn[c] == 'C' && drawn[c + 3] == 'A', qPrintable(drawn.mid(c, 4)));
+        QVERIFY(drawn.contains("CBDA") && drawn.contains("CDBA"));
     }
 
     void draws()
