@@ -13,8 +13,6 @@
 #include <functional>
 #include <optional>
 
-
-
 // Many articles linked in one go, with no window behind it: the batch window and velomar-batch run
 // these. Each article is linked by the same linker as the window's 生成 (Linker::Lay, then
 // Linker::Assign in file order, so the draws and the rotation do not depend on how many threads
@@ -26,14 +24,15 @@ const QStringList DefaultPatterns = {QStringLiteral("*.txt"), QStringLiteral("*.
 
 struct Settings
 {
-    QStringList inputs;      // files and folders
-    bool recursive = false;  // 包括子文件夹: folders with their subfolders
-    QStringList patterns = DefaultPatterns; // the files of a folder that are taken (a file named itself is always taken)
-    QString outputFolder;    // the linked files, in the input's folder structure
-    bool overwrite = false;  // an existing output file may be replaced
-    Options options;         // the window's options at the start of the batch
+    QStringList inputs;     // files and folders
+    bool recursive = false; // 包括子文件夹: folders with their subfolders
+    QStringList patterns =
+        DefaultPatterns;         // the files of a folder that are taken (a file named itself is always taken)
+    QString outputFolder;        // the linked files, in the input's folder structure
+    bool overwrite = false;      // an existing output file may be replaced
+    Options options;             // the window's options at the start of the batch
     std::optional<quint64> seed; // the same seed and inputs give the same output, byte for byte
-    int jobs = 0;            // threads reading and writing files; 0: one per core
+    int jobs = 0;                // threads reading and writing files; 0: one per core
 };
 
 // One article of the batch: where it is read from and where its linked copy goes.
@@ -67,7 +66,7 @@ struct FileResult
 
 struct Report
 {
-    QList<FileResult> files; // in the order of Collected::files
+    QList<FileResult> files;         // in the order of Collected::files
     QList<LinkLedger::Entry> counts; // the links this batch made per record, most first
     bool cancelled = false;
 };
