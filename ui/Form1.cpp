@@ -39,7 +39,18 @@ Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *pare
 {
     initResources();
     buildControls();
-    m_engine.emplace(m_table, m_random, LinkInserter::View{this, Text1, Label5, [this] { return options(); }});
+    m_ledgerPath = LinkLedger::defaultPath();
+    m_engine.emplace(
+        m_table, m_random,
+        LinkInserter::View{this, Text1, Label5, [this] { return options(); },
+                           [this](const QList<Linker::Link> &links) {
+                               QList<LinkLedger::Entry> entries;
+                               for (const Linker::Link &link : links)
+                                   entries.append({m_table.keyWord(link.record), m_table.link(link.record), 1});
+                               countLinks(entries);
+                           }});
+    // New cycles of the rotation start with the records linked least, in the window and in batches.
+    m_engine->setLinked([this](qsizetype p) { return m_ledger.count(m_table.keyWord(p), m_table.link(p)); });
     Text1->setInitialText(UsageText());
 
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
@@ -91,6 +102,12 @@ bool Form1::Form_Load()
     setLabel1Colour(QColor(0x00, 0x00, 0xFF));
 
     JiaTXT(m_files.readPath(DataFileName));
+    loadLedger();
+    // velomar-batch may have counted links since: the page shows the file as it is.
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int page) {
+        if (SSTab1->widget(page) == m_page2)
+            loadLedger();
+    });
 
     Centring::centreOnScreen(this);
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "KeywordTable.h"
+#include "LedgerModel.h"
 #include "LinkInserter.h"
+#include "LinkLedger.h"
 #include "Options.h"
 #include "ProgramFiles.h"
 #include "RandomSource.h"
@@ -80,6 +82,14 @@ public:
     void Label1_Click();
     void Label5_Click();
     void Text1_Change();
+    void LedgerClear_Click();
+    void LedgerExport_Click();
+    void BatchButton_Click();
+
+    // Counts links in the ledger file (read, added to, written back at once, since velomar-batch
+    // may write it too) and shows the counts. A failed write is noted on the page, never in a box:
+    // the links are in the article all the same.
+    void countLinks(const QList<LinkLedger::Entry> &links);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -98,6 +108,9 @@ private:
     void LoadSet();
     void SaveSet();
     void setLabel1Colour(const QColor &colour);
+    // The ledger as its file holds it now, shown on the page; a damaged file is noted once.
+    void loadLedger();
+    void showLedger(const LinkLedger &ledger);
 
     ProgramFiles m_files;
     QString m_unreadableList; // the list file that existed at start-up but could not be read
@@ -141,7 +154,14 @@ private:
     OptionBox *CInPlace = nullptr;
     OptionBox *CSentenceEnd = nullptr;
     QSpinBox *LinkCount = nullptr;
-    QLabel *Label6 = nullptr;
+    QTableView *Ledger = nullptr;
+    QLabel *LedgerNote = nullptr;
+    QPushButton *LedgerExport = nullptr;
+    QPushButton *LedgerClear = nullptr;
+    QPushButton *BatchButton = nullptr;
+    QString m_ledgerPath;
+    LinkLedger m_ledger; // the counts the rotation starts its cycles by
+    LedgerModel m_ledgerModel;
     QWidget *P1 = nullptr;
     QLabel *Label4 = nullptr;
     Notice *m_notice = nullptr;

@@ -187,9 +187,10 @@ void Form1::buildControls()
 void Form1::setTabOrder()
 {
     // Hidden controls of the other page are skipped by the focus chain, so Tab stays on its page.
-    const QList<QWidget *> chain = {SSTab1,   Text1,  Command1, ListView1, Twords,       Tlink,    Command2, Command3,
-                                    Command4, Del,    CI,       CB,        CCopy,        Cnew,     Option1,  Option2,
-                                    Option3,  CAvoid, CRotate,  CInPlace,  CSentenceEnd, LinkCount};
+    const QList<QWidget *> chain = {SSTab1,    Text1,    Command1,    ListView1,    Twords,     Tlink,    Command2,
+                                    Command3,  Command4, Del,         CI,           CB,         CCopy,    Cnew,
+                                    Option1,   Option2,  Option3,     CAvoid,       CRotate,    CInPlace, CSentenceEnd,
+                                    LinkCount, Ledger,   BatchButton, LedgerExport, LedgerClear};
     for (qsizetype i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i), chain.at(i + 1));
 }

@@ -207,6 +207,13 @@ void LinkInserter::Generate()
     const QList<Linker::Edit> edits = plan(options);
     m_preview.reset();
     editor.applyArticleEdits(edits);
+    if (m_view.linked) {
+        QList<Linker::Link> links;
+        for (const Linker::Edit &edit : edits)
+            if (edit.link.record >= 1 && !edit.link.markup.isEmpty())
+                links.append(edit.link);
+        m_view.linked(links);
+    }
     if (options.copyAfterGenerate) {
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();

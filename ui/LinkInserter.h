@@ -28,13 +28,15 @@ class LinkInserter
 
 public:
     // The controls it works: the window (the parent of its message boxes), the article editor, the
-    // preview label, and the options as the window's controls show them.
+    // preview label, and the options as the window's controls show them. `linked`, when given,
+    // learns the links each generate put into the article, before the next ones are drawn.
     struct View
     {
         QWidget *window;
         ArticleEditor *editor;
         QLabel *preview;
         std::function<Options()> options;
+        std::function<void(const QList<Linker::Link> &links)> linked = {};
     };
 
     LinkInserter(const KeywordTable &table, RandomSource &random, View view);
@@ -55,6 +57,8 @@ public:
     QString PendingLink1() const { return m_pending.value(0).markup; }
     QString PendingLink2() const { return m_pending.value(1).markup; }
     const QList<Linker::Link> &pending() const { return m_pending; }
+    // How many links each record has had (see KeywordRotation::setLinked).
+    void setLinked(std::function<qint64(qsizetype position)> linked) { m_rotation.setLinked(std::move(linked)); }
 
     // How long after an edit the preview of 文中匹配 is worked out again.
     static constexpr int PreviewDelay = 300;
