@@ -289,4 +289,20 @@ QList<Link> Draw(const KeywordTable &table, qsizetype count, const Options &opti
     return links;
 }
 
+void Commit(const QList<Edit> &edits, const QList<Link> &drawn, const Options &options, KeywordRotation &rotation)
+{
+    if (!options.rotateKeywords || !options.inPlace)
+        return;
+    QList<qsizetype> unused;
+    for (const Link &link : drawn)
+        unused.append(link.record);
+    for (const Edit &edit : edits) {
+        if (edit.length > 0)
+            rotation.take(edit.link.record);
+        else
+            unused.removeOne(edit.link.record);
+    }
+    rotation.putBack(unused);
+}
+
 } // namespace Linker

@@ -95,6 +95,10 @@ QList<Edit> Assign(const Layout &layout, const QList<Link> &drawn, const Options
 // occurrence twice. The points left take the drawn links in order, those whose link an occurrence
 // already has last. With 句末插入 an inserted link moves to the nearest clause end (Placement::ClauseEnd).
 QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &options, const Words *words = nullptr);
+// What a generate's edits leave the rotation with. With 轮换关键字 and 文中匹配 on, the cycle goes on from
+// what went into the article: the records linked on its words leave the cycle, and drawn links that
+// found no place come next time. Otherwise the rotation stays as the draw left it.
+void Commit(const QList<Edit> &edits, const QList<Link> &drawn, const Options &options, KeywordRotation &rotation);
 // Whether the options place links by reading the article (避开标签, 文中匹配, 句末插入, and Markdown,
 // whose own characters around a point matter) rather than by its length and the characters on
 // either side of each point alone.

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The layers as the linker and the includes see them. The headless test programs given load Qt Core
-# and Qt Test and no other Qt library: linking the window or Qt Gui into the engine or the files
-# shows here, not as a display those tests suddenly need. And no source of the program depends on
+# and Qt Test and no other Qt library, and the headless programs (velomar-batch) Qt Core alone:
+# linking the window or Qt Gui into the engine, the files or the batch shows here, not as a display
+# those tests and users suddenly need. And no source of the program depends on
 # itself through its includes, a source and its header counting as one (A.cpp including B.h while
 # B.cpp includes A.h is a circle too).
 set -eu
@@ -11,11 +12,15 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 for program in "$@"; do
     qt=$(ldd "$program" | grep -o 'libQt6[A-Za-z]*' | sort -u | tr '\n' ' ')
-    [ "$qt" = "libQt6Core libQt6Test " ] || fail "$(basename "$program") loads $qt"
+    case $(basename "$program") in
+    tst_*) want="libQt6Core libQt6Test " ;;
+    *) want="libQt6Core " ;; # a program: no Qt Test either
+    esac
+    [ "$qt" = "$want" ] || fail "$(basename "$program") loads $qt"
 done
 
 cd "$src"
-sources=$(find keywords engine online ui skin app -name '*.h' -o -name '*.cpp')
+sources=$(find keywords engine batch online ui skin app -name '*.h' -o -name '*.cpp')
 headers=$(echo "$sources" | sed -n 's|.*/\(.*\)\.h$|\1|p')
 # "includer included" for every include of one of the program's own headers.
 pairs=$(grep -H '^#include "' $sources | sed -n 's|^\([^:]*/\)*\([^/:.]*\)\.[a-z]*:#include "\([^"]*\)\.h".*|\2 \3|p' |
