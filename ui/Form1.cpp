@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ArticleEditor.h"
+#include "BatchDialog.h"
 #include "Centring.h"
 #include "Controls.h"
 #include "Messages.h"
@@ -80,7 +81,10 @@ Form1::Form1(const ProgramFiles &files, VersionCheck versionCheck, QWidget *pare
     });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    delete m_batch; // a batch still running stops after its file in hand, before the list it reports to goes
+}
 
 bool Form1::Form_Load()
 {

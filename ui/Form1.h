@@ -19,6 +19,7 @@
 #include <optional>
 
 class ArticleEditor;
+class BatchDialog;
 class ClickLabel;
 class EntryBox;
 class Inet;
@@ -168,4 +169,5 @@ private:
     Inet *Inet1 = nullptr;
     Subscription::Service m_subscriptionService = Subscription::Service::configured();
     QPointer<QWidget> m_fmail;
+    QPointer<BatchDialog> m_batch;
 };

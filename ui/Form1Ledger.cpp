@@ -1,4 +1,5 @@
 // The main window's link counts: the ledger file, its table on the 高级设置 page, the batch.
+#include "BatchDialog.h"
 #include "Form1.h"
 #include "Messages.h"
 #include "Qirvan.h"
@@ -77,4 +78,25 @@ void Form1::LedgerExport_Click()
             QStringLiteral("链接次数无法导出到：\r\n%1\r\n%2。").arg(QDir::toNativeSeparators(path), whyNot));
 }
 
-void Form1::BatchButton_Click() {}
+void Form1::BatchButton_Click()
+{
+    if (!m_batch) {
+        m_batch = new BatchDialog({[this] { return options(); },
+                                   [this] {
+                                       QList<KeywordTable::Record> records;
+                                       records.reserve(m_table.count());
+                                       for (qsizetype i = 1; i <= m_table.count(); ++i)
+                                           records.append({m_table.keyWord(i), m_table.link(i)});
+                                       return records;
+                                   },
+                                   [this] {
+                                       loadLedger();
+                                       return m_ledger;
+                                   },
+                                   [this](const QList<LinkLedger::Entry> &links) { countLinks(links); }},
+                                  this);
+    }
+    m_batch->show();
+    m_batch->raise();
+    m_batch->activateWindow();
+}

@@ -62,12 +62,10 @@ public:
         return QString::number(value, 'f', value < 10 ? 1 : 0) + u' ' + QLatin1String(units[unit]);
     }
 };
-} // namespace
 
-QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open)
+// Qt's own dialog everywhere, so that it is Chinese and looks the same on every desktop.
+void makeChinese(QFileDialog &dialog)
 {
-    // Qt's own dialog everywhere, so that it is Chinese and looks the same on every desktop.
-    QFileDialog dialog(owner, title, QString(), QtFilter(pipeFilter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new ChineseFileColumns(&dialog));
     if (auto *list = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
@@ -78,6 +76,13 @@ QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilt
         list->header()->resizeSection(3, metrics.horizontalAdvance(QStringLiteral("2026/12/31 23:59")) + pad);
         list->header()->setSectionResizeMode(0, QHeaderView::Stretch); // the name takes what is left
     }
+}
+} // namespace
+
+QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open)
+{
+    QFileDialog dialog(owner, title, QString(), QtFilter(pipeFilter));
+    makeChinese(dialog);
     if (open) {
         dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
@@ -88,6 +93,24 @@ QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilt
         if (first.startsWith(QStringLiteral("*.")) && first.indexOf(u'*', 1) < 0)
             dialog.setDefaultSuffix(first.sliced(2));
     }
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
+                                                                                   : QString();
+}
+
+QStringList FilesDialog(const QString &title, QWidget *owner, const QString &pipeFilter)
+{
+    QFileDialog dialog(owner, title, QString(), QtFilter(pipeFilter));
+    makeChinese(dialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString FolderDialog(const QString &title, QWidget *owner)
+{
+    QFileDialog dialog(owner, title);
+    makeChinese(dialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
                                                                                    : QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -13,6 +14,11 @@ QString QtFilter(const QString &pipeFilter);
 
 // The chosen path, or empty text when the user cancels. open: a file to open, else a name to save under.
 QString FileDialog(const QString &title, QWidget *owner, const QString &pipeFilter, bool open);
+
+// The files chosen, none when the user cancels.
+QStringList FilesDialog(const QString &title, QWidget *owner, const QString &pipeFilter);
+// The folder chosen, or empty text when the user cancels.
+QString FolderDialog(const QString &title, QWidget *owner);
 
 // flag true makes the window a dialog owned by its parent: it stays above its owner, so it is not lost
 // behind the main window, and above nothing else. false makes it an ordinary window again.
