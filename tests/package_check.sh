@@ -21,7 +21,7 @@ field Depends | grep -q 'libqt6widgets6 (>=' || fail "library dependencies not c
 field Description | grep -q '中文' || fail "Chinese description"
 files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
 id=$(echo "$files" | sed -n 's|^\./usr/share/applications/\(.*\)\.desktop$|\1|p')
-for f in bin/velomar lib/velomar/libPifu.so share/velomar/Pifu.she share/applications/$id.desktop \
+for f in bin/velomar bin/velomar-batch share/man/man1/velomar-batch.1.gz lib/velomar/libPifu.so share/velomar/Pifu.she share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
     share/icons/hicolor/48x48/apps/$id.png; do
     echo "$files" | grep -qx "\./usr/$f" || fail "missing /usr/$f"
@@ -60,6 +60,10 @@ in_root --force-depends --install "$deb"
 [ "$(state)" = "ii " ] || fail "state after install: $(state)"
 in_root --remove velomar
 case $(state) in "" | un* | pn*) ;; *) fail "state after remove: $(state)" ;; esac
+# velomar-batch runs from the package's tree with no display, and its manual page reads without a warning.
+"$tree/usr/bin/velomar-batch" --version | grep -qx "velomar-batch v$version" || fail "velomar-batch --version"
+warnings=$(LANG=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$tree/usr/share/man/man1/velomar-batch.1.gz" 2>&1 >/dev/null) &&
+    [ -z "$warnings" ] || fail "manual page: $warnings"
 # lintian: no error and no warning but no-manual-page (see README, Install).
 lintian --fail-on error,warning --suppress-tags no-manual-page "$deb" 2>/dev/null || fail "lintian"
 echo "1 passed, 0 failed"

@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 current=$(sed -n 's/^project(Velomar VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 [ -n "$current" ] || fail "no version in project()"
 mkdir "$out/src"
-for part in CMakeLists.txt cmake keywords engine online ui skin app packaging; do cp -r "$src/$part" "$out/src/"; done
+for part in CMakeLists.txt cmake keywords engine batch online ui skin app packaging doc; do cp -r "$src/$part" "$out/src/"; done
 sed -i "s/^project(Velomar VERSION $current/project(Velomar VERSION 9.8.7/" "$out/src/CMakeLists.txt"
 "$cmake" -S "$out/src" -B "$out/build" -DVELOMAR_BUILD_TESTS=OFF -DQt6_DIR="$qt" >"$out/log" 2>&1 ||
     fail "configure: $(cat "$out/log")"
@@ -27,7 +27,7 @@ grep -q '<release version="9\.8\.7"' "$b"/packaging/*.metainfo.xml || fail "the 
 cd "$src"
 dotted=$(echo "$current" | sed 's/\./\\./g')
 if literals=$(grep -rnE --include='*.cpp' --include='*.h' "\"[^\"]*v[0-9]+\.[0-9]|\"v?$dotted\"" \
-    keywords engine online ui skin app | grep -vE '^[^:]*:[0-9]+:\s*//'); then
+    keywords engine batch online ui skin app | grep -vE '^[^:]*:[0-9]+:\s*//'); then
     fail "a version written out in the sources: $literals"
 fi
 echo "1 passed, 0 failed"
