@@ -219,19 +219,6 @@ void LinkInserter::Generate()
         clipboard->clear();
         clipboard->setText(editor.articleText());
     }
-    if (options.rotateKeywords && options.inPlace) {
-        // The cycle goes on from what went into the article: the records linked on its words leave
-        // the cycle, and drawn links that found no place come next time.
-        QList<qsizetype> unused;
-        for (const Linker::Link &link : m_pending)
-            unused.append(link.record);
-        for (const Linker::Edit &edit : edits) {
-            if (edit.length > 0)
-                m_rotation.take(edit.link.record);
-            else
-                unused.removeOne(edit.link.record);
-        }
-        m_rotation.putBack(unused);
-    }
+    Linker::Commit(edits, m_pending, options, m_rotation);
     GetKey();
 }
