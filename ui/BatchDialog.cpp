@@ -102,7 +102,7 @@ BatchDialog::BatchDialog(Window window, QWidget *parent) : QDialog(parent), m_wi
 
     Progress = named(new QProgressBar, "Progress");
     Progress->setFormat(QStringLiteral("%v / %m"));
-    Progress->setValue(0);
+    Progress->setTextVisible(false); // until there are files to count
     layout->addWidget(Progress);
     Status = named(new QLabel, "Status");
     Status->setTextFormat(Qt::PlainText);
@@ -251,6 +251,7 @@ void BatchDialog::Start_Click()
     m_cancel = false;
     Report->setRowCount(0);
     Progress->setRange(0, 0); // busy until the files are counted
+    Progress->setTextVisible(true);
     showStatus(QStringLiteral("正在查找文件…"));
     setRunning(true);
     // A deep folder takes a while to walk: that too is done off the window's thread.
@@ -263,6 +264,7 @@ void BatchDialog::collected()
         setRunning(false);
         Progress->setRange(0, 1);
         Progress->setValue(0);
+        Progress->setTextVisible(false);
         showStatus(status);
     };
     if (m_cancel)
