@@ -132,10 +132,11 @@ BatchDialog::BatchDialog(Window window, QWidget *parent) : QDialog(parent), m_wi
     Start = named(new QPushButton(QStringLiteral("开始")), "Start");
     Cancel = named(new QPushButton(QStringLiteral("取消")), "Cancel");
     Close = named(new QPushButton(QStringLiteral("关闭")), "Close");
-    for (QPushButton *b : {Start, Cancel, Close}) {
-        b->setAutoDefault(false);
+    for (QPushButton *b : {Start, Cancel, Close})
         buttons->addWidget(b);
-    }
+    // Return in a text box must not press a button: in a dialog every button would take it.
+    for (QPushButton *b : {AddFiles, AddFolder, Remove, Browse, Start, Cancel, Close})
+        b->setAutoDefault(false);
     layout->addLayout(buttons);
     resize(640, 560);
 
