@@ -107,7 +107,8 @@ QString refusalText(Linker::Refusal refusal)
 struct Work
 {
     FileResult result;
-    bool pending = false; // read and accepted; linked unless the write fails
+    bool pending = false;   // read and accepted; linked unless the write fails
+    bool unwritten = false; // cancelled before its turn to be written
     ArticleFile::Article article;
     Linker::Layout layout;
     QList<Linker::Edit> edits;
@@ -280,6 +281,10 @@ Report Run(const Settings &settings, const Collected &collected, const QList<Key
             Work &work = chunk[size_t(i)];
             if (!work.pending)
                 return;
+            if (cancelled(cancel)) { // a cancel takes effect at the next file, not the chunk's end
+                work.unwritten = true;
+                return;
+            }
             QString whyNot;
             const QString folder = QFileInfo(work.result.output).absolutePath();
             if (!QDir().mkpath(folder)) {
@@ -301,6 +306,10 @@ Report Run(const Settings &settings, const Collected &collected, const QList<Key
         });
 
         for (Work &work : chunk) {
+            if (work.unwritten) {
+                report.cancelled = true;
+                continue; // not handled: left out of the report
+            }
             if (work.result.status == Status::Linked) {
                 count(made, work.edits);
                 if (ledger)

@@ -127,10 +127,10 @@ private Q_SLOTS:
         const Batch::Report report = Batch::Run(
             settings, Batch::Collect(settings), Records, &ledger,
             [&](qsizetype done, qsizetype, const QString &) { cancel = cancel || done == 40; }, &cancel);
-        QVERIFY(report.cancelled);
-        QCOMPARE(report.files.size(), 41);
+        QVERIFY(report.cancelled); // during the second chunk of 32: none of it is written
+        QCOMPARE(report.files.size(), 32);
         const auto written = snapshot(settings.outputFolder);
-        QCOMPARE(written.size(), 41);
+        QCOMPARE(written.size(), 32);
         for (const auto &[path, file] : written.asKeyValueRange())
             QCOMPARE(file.first, first[QFileInfo(path).fileName()]);
     }
