@@ -190,7 +190,8 @@ int main(int argc, char *argv[])
     if (JiaTXT(table, list) != ListRead::Read && parser.isSet(keywords))
         return fail(QStringLiteral("无法读取关键字列表：%1").arg(list));
     if (table.count() < Linker::MinimumRecords)
-        return fail(QStringLiteral("关键字少于两个？多加点吧！(%1)").arg(QDir::toNativeSeparators(list)));
+        return fail(QStringLiteral("%1(%2)").arg(Linker::RefusalText(Linker::Refusal::TooFewRecords),
+                                                 QDir::toNativeSeparators(list)));
     QList<KeywordTable::Record> records;
     for (qsizetype i = 1; i <= table.count(); ++i)
         records.append({table.keyWord(i), table.link(i)});

@@ -90,19 +90,6 @@ void forEach(qsizetype n, int jobs, const std::function<void(qsizetype)> &work)
         thread.join();
 }
 
-QString refusalText(Linker::Refusal refusal)
-{
-    switch (refusal) {
-    case Linker::Refusal::TooFewRecords:
-        return QStringLiteral("关键字少于两个？多加点吧！");
-    case Linker::Refusal::TooFewChinese:
-        return QStringLiteral("文章字数不能少于80个字，多写点吧！");
-    case Linker::Refusal::None:
-        break;
-    }
-    return {};
-}
-
 // One file on its way through a chunk: read and laid out, then given its links, then written.
 struct Work
 {
@@ -250,7 +237,7 @@ Report Run(const Settings &settings, const Collected &collected, const QList<Key
             work.result.chinese = CountArticle(read.article.text).chinese;
             const Linker::Refusal refusal = Linker::Check({}, table.count(), work.result.chinese);
             if (refusal != Linker::Refusal::None) {
-                work.result.reason = refusalText(refusal);
+                work.result.reason = Linker::RefusalText(refusal);
                 return;
             }
             work.article = std::move(read.article);

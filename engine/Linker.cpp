@@ -206,6 +206,19 @@ QList<Edit> Plan(QStringView article, const QList<Link> &drawn, const Options &o
     return Assign(Lay(article, drawn.size(), options, words ? &words->matcher : nullptr), drawn, options, words);
 }
 
+QString RefusalText(Refusal refusal)
+{
+    switch (refusal) {
+    case Refusal::TooFewRecords:
+        return QStringLiteral("关键字少于两个？多加点吧！");
+    case Refusal::TooFewChinese:
+        return QStringLiteral("文章字数不能少于80个字，多写点吧！");
+    case Refusal::None:
+        break;
+    }
+    return {};
+}
+
 bool ReadsArticle(const Options &options)
 {
     return options.avoidMarkup || options.inPlace || options.sentenceEnd || options.format == LinkFormat::Markdown;

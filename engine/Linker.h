@@ -25,6 +25,8 @@ constexpr int MaxDraws = 20;
 
 // Why an article is not linked, in the order the checks are made.
 enum class Refusal { None, TooFewRecords, TooFewChinese };
+// What the user is told of a refusal; empty for None.
+QString RefusalText(Refusal refusal);
 
 struct Link
 {

@@ -194,15 +194,10 @@ void LinkInserter::Generate()
         Tongji(); // the count is taken only once the list has passed
     ArticleEditor &editor = *m_view.editor;
     const Options options = m_view.options();
-    switch (Linker::Check({}, m_table.count(), m_hanziCount)) {
-    case Linker::Refusal::TooFewRecords:
-        Messages::Show(m_view.window, QMessageBox::Warning, QStringLiteral("关键字少于两个？多加点吧！"));
+    if (const Linker::Refusal refusal = Linker::Check({}, m_table.count(), m_hanziCount);
+        refusal != Linker::Refusal::None) {
+        Messages::Show(m_view.window, QMessageBox::Warning, Linker::RefusalText(refusal));
         return;
-    case Linker::Refusal::TooFewChinese:
-        Messages::Show(m_view.window, QMessageBox::Warning, QStringLiteral("文章字数不能少于80个字，多写点吧！"));
-        return;
-    case Linker::Refusal::None:
-        break;
     }
     const QList<Linker::Edit> edits = plan(options);
     m_preview.reset();
