@@ -192,9 +192,7 @@ int main(int argc, char *argv[])
     if (table.count() < Linker::MinimumRecords)
         return fail(QStringLiteral("%1(%2)").arg(Linker::RefusalText(Linker::Refusal::TooFewRecords),
                                                  QDir::toNativeSeparators(list)));
-    QList<KeywordTable::Record> records;
-    for (qsizetype i = 1; i <= table.count(); ++i)
-        records.append({table.keyWord(i), table.link(i)});
+    const QList<KeywordTable::Record> records = table.records();
 
     const Batch::Collected collected = Batch::Collect(settings);
     if (!collected.error.isEmpty())

@@ -102,3 +102,12 @@ QVariant KeywordTable::headerData(int section, Qt::Orientation orientation, int 
         return {};
     }
 }
+
+QList<KeywordTable::Record> KeywordTable::records() const
+{
+    QList<Record> out;
+    out.reserve(m_rows.size());
+    for (const Row &row : m_rows)
+        out.append({row.keyWord, row.link});
+    return out;
+}

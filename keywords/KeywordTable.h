@@ -38,6 +38,8 @@ public:
     qint64 id(qsizetype i) const { return m_rows.at(i - 1).id; }
     // Goes up with every append, removal and clear, so a reader can tell that the records changed.
     quint64 revision() const { return m_revision; }
+    // Keywords and links, in order: a copy for work that must not see later changes.
+    QList<Record> records() const;
 
     void append(const QString &keyWord, const QString &link);
     // Appends in one step, as many single appends would (IDs count+1, count+2, ...).

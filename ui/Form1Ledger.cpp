@@ -81,14 +81,7 @@ void Form1::LedgerExport_Click()
 void Form1::BatchButton_Click()
 {
     if (!m_batch) {
-        m_batch = new BatchDialog({[this] { return options(); },
-                                   [this] {
-                                       QList<KeywordTable::Record> records;
-                                       records.reserve(m_table.count());
-                                       for (qsizetype i = 1; i <= m_table.count(); ++i)
-                                           records.append({m_table.keyWord(i), m_table.link(i)});
-                                       return records;
-                                   },
+        m_batch = new BatchDialog({[this] { return options(); }, [this] { return m_table.records(); },
                                    [this] {
                                        loadLedger();
                                        return m_ledger;
