@@ -23,6 +23,49 @@ Linker::Link drawn(const KeywordTable &table, qsizetype position, const Options 
     return {BuildMarkup(table.keyWord(position), table.link(position), options), table.keyWord(position), position};
 }
 
+// The format's places of an article, read when first asked for and then kept: the options that
+// read the document share one reading.
+class FormatReading
+{
+public:
+    FormatReading(QStringView article, LinkFormat format) : m_article(article), m_format(format) {}
+    const Placement::Ranges &places()
+    {
+        if (!m_places)
+            m_places = Placement::FormatPlaces(m_article, m_format);
+        return *m_places;
+    }
+
+private:
+    QStringView m_article;
+    LinkFormat m_format;
+    std::optional<Placement::Ranges> m_places;
+};
+
+QList<qsizetype> pointsIn(QStringView article, qsizetype count, const Options &options, FormatReading &reading)
+{
+    QList<qsizetype> points = Linker::PointsFor(article.size(), count);
+    if (options.avoidMarkup) {
+        const Placement::Ranges allowed = Placement::AllowedPlaces(article, reading.places());
+        for (qsizetype &point : points)
+            point = Placement::Nearest(allowed, point);
+    } else {
+        for (qsizetype &point : points)
+            point = outsidePairs(
+                article.size(), [&](qsizetype i) { return article[i]; }, point);
+        if (options.format == LinkFormat::Markdown) {
+            // A Markdown link must not turn the article's own "!", "\" or emphasis into something else.
+            const Placement::Ranges safe =
+                Placement::Intersect(Placement::MarkdownSafePlaces(article), Placement::PairPlaces(article));
+            for (qsizetype &point : points)
+                point = Placement::Nearest(safe, point);
+        }
+    }
+    // Points moved on their own may cross: they are sorted.
+    std::sort(points.begin(), points.end());
+    return points;
+}
+
 // How far an occurrence is from a point: 0 when the point is in it.
 qsizetype distance(const KeywordMatcher::Match &m, qsizetype point)
 {
@@ -102,27 +145,8 @@ QList<qsizetype> PointsFor(qsizetype length, qsizetype count)
 
 QList<qsizetype> PointsIn(QStringView article, qsizetype count, const Options &options)
 {
-    QList<qsizetype> points = PointsFor(article.size(), count);
-    if (options.avoidMarkup) {
-        // The document is read once for all points.
-        const Placement::Ranges allowed = Placement::AllowedPlaces(article, options.format);
-        for (qsizetype &point : points)
-            point = Placement::Nearest(allowed, point);
-    } else {
-        for (qsizetype &point : points)
-            point = outsidePairs(
-                article.size(), [&](qsizetype i) { return article[i]; }, point);
-        if (options.format == LinkFormat::Markdown) {
-            // A Markdown link must not turn the article's own "!", "\" or emphasis into something else.
-            const Placement::Ranges safe =
-                Placement::Intersect(Placement::MarkdownSafePlaces(article), Placement::PairPlaces(article));
-            for (qsizetype &point : points)
-                point = Placement::Nearest(safe, point);
-        }
-    }
-    // Points moved on their own may cross: they are sorted.
-    std::sort(points.begin(), points.end());
-    return points;
+    FormatReading reading(article, options.format);
+    return pointsIn(article, count, options, reading);
 }
 
 Result InsertAt(QStringView article, const QList<qsizetype> &points, const QStringList &markups)
@@ -138,8 +162,12 @@ Layout Lay(QStringView article, qsizetype count, const Options &options, const K
 {
     Layout layout;
     layout.points = PointsFor(article.size(), count);
-    if (options.inPlace && matcher) {
-        const Placement::Ranges places = Placement::LinkPlaces(article, options.format);
+    FormatReading reading(article, options.format); // the document is read once for every option
+    const bool inPlace = options.inPlace && matcher;
+    const Placement::Ranges places = inPlace || options.sentenceEnd
+                                         ? Placement::LinkPlaces(article, options.format, reading.places())
+                                         : Placement::Ranges();
+    if (inPlace) {
         // An occurrence may be linked when all of it lies in one stretch where links may go.
         const auto allowed = [&](qsizetype start, qsizetype length) {
             const auto r = std::lower_bound(places.begin(), places.end(), start,
@@ -148,9 +176,9 @@ Layout Lay(QStringView article, qsizetype count, const Options &options, const K
         };
         layout.found = matcher->find(article, allowed);
     }
-    layout.inserted = PointsIn(article, count, options);
+    layout.inserted = pointsIn(article, count, options, reading);
     if (options.sentenceEnd) {
-        Placement::Ranges clauses = Placement::LinkPlaces(article, options.format);
+        Placement::Ranges clauses = places;
         if (options.avoidMarkup)
             clauses = Placement::Intersect(clauses, Placement::TextPlaces(article));
         for (qsizetype &point : layout.inserted)

@@ -209,12 +209,22 @@ Ranges BodyPlaces(QStringView article, LinkFormat format)
 
 Ranges LinkPlaces(QStringView article, LinkFormat format)
 {
-    return Intersect(Intersect(FormatPlaces(article, format), BodyPlaces(article, format)), PairPlaces(article));
+    return LinkPlaces(article, format, FormatPlaces(article, format));
+}
+
+Ranges LinkPlaces(QStringView article, LinkFormat format, const Ranges &formatPlaces)
+{
+    return Intersect(Intersect(formatPlaces, BodyPlaces(article, format)), PairPlaces(article));
 }
 
 Ranges AllowedPlaces(QStringView article, LinkFormat format)
 {
-    return Intersect(FormatPlaces(article, format), TextPlaces(article));
+    return AllowedPlaces(article, FormatPlaces(article, format));
+}
+
+Ranges AllowedPlaces(QStringView article, const Ranges &formatPlaces)
+{
+    return Intersect(formatPlaces, TextPlaces(article));
 }
 
 qsizetype ClauseEnd(QStringView article, const Ranges &allowed, qsizetype point, qsizetype reach)

@@ -67,10 +67,14 @@ Ranges BodyPlaces(QStringView article, LinkFormat format);
 // Where a link may go at all: the format's places in the body, splitting no line break or
 // surrogate pair. Links on the article's own words and links at clause ends keep to these.
 Ranges LinkPlaces(QStringView article, LinkFormat format);
+// The same from the format's places already read.
+Ranges LinkPlaces(QStringView article, LinkFormat format, const Ranges &formatPlaces);
 
 // What the option 避开标签 allows for an article in `format`: the format's places that split
 // nothing in the text.
 Ranges AllowedPlaces(QStringView article, LinkFormat format);
+// The same from the format's places already read.
+Ranges AllowedPlaces(QStringView article, const Ranges &formatPlaces);
 
 // The clause end nearest to `point` within `reach` units either way (the later one on a tie), or
 // `point` when there is none. A clause end is an allowed position right after a clause mark
